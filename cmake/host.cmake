@@ -1,0 +1,56 @@
+# The native build: portable code, the packer, unit tests, fuzz targets and the Wine test entries.
+find_package(ZLIB REQUIRED)
+find_package(GTest REQUIRED)
+include(GoogleTest)
+enable_testing()
+
+option(KS_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+option(KS_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+set(KS_WIN32_BUILD "${CMAKE_SOURCE_DIR}/build/win32" CACHE PATH "The cross build whose programs the Wine tests run")
+
+if(KS_SANITIZE OR KS_FUZZ)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+set(portable_sources "")
+foreach(dir IN LISTS KS_PROGRAM_DIRS)
+  ks_sources(portable windows ${dir})
+  list(APPEND portable_sources ${portable})
+endforeach()
+
+add_library(ks_portable STATIC ${portable_sources})
+target_include_directories(ks_portable PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(ks_portable PRIVATE ${KS_WARNINGS})
+target_link_libraries(ks_portable PUBLIC ZLIB::ZLIB)
+
+# The packer.
+ks_sources(pack_sources pack_windows pack)
+if(pack_sources)
+  add_executable(kestrival-pack ${pack_sources})
+  target_compile_options(kestrival-pack PRIVATE ${KS_WARNINGS})
+  target_compile_definitions(kestrival-pack PRIVATE KS_DEFAULT_STUB="${KS_WIN32_BUILD}/kestrival-setup.exe")
+  target_link_libraries(kestrival-pack PRIVATE ks_portable)
+endif()
+
+# Unit tests: every tests/unit/*_test.cpp in one binary.
+file(GLOB unit_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp")
+add_executable(unit_tests ${unit_tests})
+target_compile_options(unit_tests PRIVATE ${KS_WARNINGS})
+target_link_libraries(unit_tests PRIVATE ks_portable GTest::gtest_main)
+target_compile_definitions(unit_tests PRIVATE KS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
+
+# Fuzz targets: tests/fuzz/*_fuzz.cpp, each a libFuzzer binary.
+if(KS_FUZZ)
+  file(GLOB fuzzers CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp")
+  foreach(src IN LISTS fuzzers)
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ks_portable)
+  endforeach()
+endif()
+
+include(${CMAKE_SOURCE_DIR}/tests/wine/tests.cmake)

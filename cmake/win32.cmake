@@ -1,0 +1,60 @@
+# The cross build: the setup program, its Windows-side test programs and the test launcher.
+enable_language(RC)
+
+# zlib is linked statically: the program must not need any DLL that Windows does not ship.
+find_library(KS_ZLIB_STATIC NAMES libz.a REQUIRED)
+find_path(KS_ZLIB_INCLUDE zlib.h REQUIRED)
+
+set(KS_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
+set(KS_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+set(program_sources "")
+foreach(dir IN LISTS KS_PROGRAM_DIRS)
+  ks_sources(portable windows ${dir})
+  list(APPEND program_sources ${portable} ${windows})
+endforeach()
+# The entry point is the executable's own; everything else is shared with the Windows tests.
+list(FILTER program_sources EXCLUDE REGEX "/app/main_win\\.cpp$")
+
+add_library(ks_program STATIC ${program_sources})
+target_include_directories(ks_program PUBLIC ${CMAKE_SOURCE_DIR} ${KS_ZLIB_INCLUDE})
+target_compile_options(ks_program PRIVATE ${KS_WARNINGS} ${KS_SIZE_FLAGS})
+target_compile_definitions(ks_program PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                           _WIN32_WINNT=0x0600 WINVER=0x0600)
+target_link_libraries(ks_program PUBLIC ${KS_ZLIB_STATIC} ole32 oleaut32 uuid shell32 shlwapi
+                      advapi32 user32 gdi32 comctl32 comdlg32 version winmm)
+
+add_executable(kestrival-setup WIN32 app/main_win.cpp res/setup.rc)
+target_compile_options(kestrival-setup PRIVATE ${KS_WARNINGS} ${KS_SIZE_FLAGS})
+target_link_libraries(kestrival-setup PRIVATE ks_program)
+target_link_options(kestrival-setup PRIVATE -municode -mwindows ${KS_STATIC_LINK} -s
+                    -Wl,--gc-sections -Wl,-Map=${CMAKE_BINARY_DIR}/kestrival-setup.map)
+set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/setup.ico")
+
+# Test launcher: starts a program with a literal command line (wine re-quotes its own arguments).
+add_executable(launch tests/tools/launch.c)
+target_link_options(launch PRIVATE -municode ${KS_STATIC_LINK} -s)
+
+# GoogleTest built from Debian's sources with the cross compiler, for tests that need real Windows
+# behaviour (they run under Wine).
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB win_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp")
+foreach(src IN LISTS win_tests)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_compile_options(${name} PRIVATE ${KS_WARNINGS})
+  target_link_libraries(${name} PRIVATE ks_program gtest_main)
+  target_link_options(${name} PRIVATE ${KS_STATIC_LINK})
+endforeach()
+
+# Test programs are not part of `all`; the Makefile builds them with this target.
+add_custom_target(all_win_tests)
+foreach(src IN LISTS win_tests)
+  get_filename_component(name ${src} NAME_WE)
+  add_dependencies(all_win_tests ${name})
+endforeach()

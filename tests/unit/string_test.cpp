@@ -1,0 +1,20 @@
+#include <gtest/gtest.h>
+
+#include "core/string.h"
+
+TEST(StringStorage, ResizeToZeroFreesTheBufferAndReadsEmpty)
+{
+    String s("abc");
+    s.Resize(0);
+    EXPECT_FALSE(s.HasBuffer());
+    ASSERT_NE(s.Bytes(), nullptr);
+    EXPECT_STREQ(s.Bytes(), "");
+}
+
+TEST(StringStorage, WideTextOfThreeUnitsHasLengthSixAndTwoZeroBytes)
+{
+    String s(u"xyz");
+    EXPECT_EQ(s.Length(), 6);
+    EXPECT_EQ(s.Bytes()[6], 0);
+    EXPECT_EQ(s.Bytes()[7], 0);
+}
