@@ -15,8 +15,8 @@ endif()
 
 set(portable_sources "")
 foreach(dir IN LISTS KS_PROGRAM_DIRS)
-  ks_sources(portable windows ${dir})
-  list(APPEND portable_sources ${portable})
+  ks_sources(host_sources win32_sources ${dir})
+  list(APPEND portable_sources ${host_sources})
 endforeach()
 
 add_library(ks_portable STATIC ${portable_sources})
@@ -25,7 +25,7 @@ target_compile_options(ks_portable PRIVATE ${KS_WARNINGS})
 target_link_libraries(ks_portable PUBLIC ZLIB::ZLIB)
 
 # The packer.
-ks_sources(pack_sources pack_windows pack)
+ks_sources(pack_sources pack_win32 pack)
 if(pack_sources)
   add_executable(kestrival-pack ${pack_sources})
   target_compile_options(kestrival-pack PRIVATE ${KS_WARNINGS})

@@ -10,8 +10,8 @@ set(KS_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 set(program_sources "")
 foreach(dir IN LISTS KS_PROGRAM_DIRS)
-  ks_sources(portable windows ${dir})
-  list(APPEND program_sources ${portable} ${windows})
+  ks_sources(host_sources win32_sources ${dir})
+  list(APPEND program_sources ${win32_sources})
 endforeach()
 # The entry point is the executable's own; everything else is shared with the Windows tests.
 list(FILTER program_sources EXCLUDE REGEX "/app/main_win\\.cpp$")
