@@ -18,15 +18,17 @@ constexpr int32_t kMagicSize = 4;
 constexpr int32_t kFixedFieldsAfterVersion = 8 * 4;
 constexpr int32_t kImageChecksumAfterVersion = 3 * 4;   // ProductFlags2, script size, script checksum
 
-// Reads the next component of a dotted version as a number (non-digits end it; a value too large
-// to matter saturates) and moves past the dot that ends it.
+// Reads the next component of a dotted version as a number: its leading digits (a value too large
+// to matter saturates); the rest of the component is skipped, up to the dot or the end.
 uint64_t NextVersionComponent(const char *&p)
 {
     constexpr uint64_t kSaturated = UINT64_MAX / 10 - 10;
     uint64_t value = 0;
-    for (; *p && *p != '.'; ++p)
-        if (*p >= '0' && *p <= '9' && value < kSaturated)
+    for (; *p >= '0' && *p <= '9'; ++p)
+        if (value < kSaturated)
             value = value * 10 + uint64_t(*p - '0');
+    while (*p && *p != '.')
+        ++p;
     return value;
 }
 

@@ -238,7 +238,8 @@ TEST(SetupContainer, FormatVersionsCompareAsDottedNumbers)
     };
     const Case cases[] = {{"36.0", "36.0", true},   {"36.00", "36.0", true}, {"036.0", "36.0", true},
                           {"36", "36.0", false},    {"36.0.0", "36.0", false}, {"35.0", "36.0", false},
-                          {"", "36.0", false},      {"36.1", "36.0", false}};
+                          {"", "36.0", false},      {"36.1", "36.0", false},
+                          {"36.0beta", "36.0", true}, {"3x6.0", "36.0", false}};
     for (const Case &c : cases) {
         EXPECT_EQ(DottedVersionsEqual(c.a, c.b), c.equal) << c.a << " " << c.b;
         EXPECT_EQ(DottedVersionsEqual(c.b, c.a), c.equal) << c.b << " " << c.a;
