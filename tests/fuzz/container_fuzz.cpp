@@ -7,8 +7,6 @@
 #include <cstdint>
 
 #include "fuzz_support.h"
-#include "setupdata/container.h"
-#include "setupdata/file_record.h"
 #include "setupdata/pe_image.h"
 
 namespace {
@@ -21,13 +19,7 @@ void ReadSection(const uint8_t *section, size_t length)
     FileData data;
     const uint64_t flags = (container.header.imageChecksum & 1) ? kProductFlagsCompressedChunks : 0;
     OpenFileDataInSection(data, container, flags, FileDataHooks());
-    for (int32_t size : container.header.fileSizes) {
-        SetupCursor cursor = NextFileRecord(data);
-        FileRecord file;
-        ReadFileRecordDescription(cursor, file);
-        ReadFileContent(cursor, size);
-    }
-    CloseFileData(data);
+    ReadAllFiles(data, container.header.fileSizes);
 }
 
 void ReadProgramFile(const uint8_t *file, size_t length)

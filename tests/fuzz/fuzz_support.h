@@ -2,8 +2,13 @@
 // exception) instead of the process, so the fuzzer goes on with the next one.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/fatal.h"
+#include "setupdata/container.h"
 #include "setupdata/corruption.h"
+#include "setupdata/file_record.h"
 
 struct FuzzInputRejected {};
 
@@ -15,6 +20,18 @@ inline void InstallFuzzSeams()
     SetCorruptionHandler(RejectOnCorruption);
     SetFatalDisplay(nullptr);
     SetProcessEnd(RejectOnProcessEnd);
+}
+
+// Takes every file record of an opened file data block as the file step does, then closes it.
+inline void ReadAllFiles(FileData &data, const std::vector<int32_t> &fileSizes)
+{
+    for (int32_t size : fileSizes) {
+        SetupCursor record = NextFileRecord(data);
+        FileRecord file;
+        ReadFileRecordDescription(record, file);
+        ReadFileContent(record, size);
+    }
+    CloseFileData(data);
 }
 
 // The input layout of records_fuzz (the seed generator writes it too):

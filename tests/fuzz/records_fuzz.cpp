@@ -7,8 +7,6 @@
 
 #include "fuzz_support.h"
 #include "setupdata/checksum.h"
-#include "setupdata/container.h"
-#include "setupdata/file_record.h"
 #include "setupdata/zlib_stream.h"
 
 namespace {
@@ -71,13 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         FileData data;
         OpenFileData(data, container, compressed ? kProductFlagsCompressedChunks : 0, block.Data(),
                      FileDataHooks());
-        for (int32_t fileSize : container.header.fileSizes) {
-            SetupCursor record = NextFileRecord(data);
-            FileRecord file;
-            ReadFileRecordDescription(record, file);
-            ReadFileContent(record, fileSize);
-        }
-        CloseFileData(data);
+        ReadAllFiles(data, container.header.fileSizes);
     } catch (const FuzzInputRejected &) {
     }
     return 0;
