@@ -119,8 +119,9 @@ struct SetupContainer {
     int32_t dataOffset = 0;            // section offset of the file data block
 };
 
-// Reads and checks the header of the section bytes [section, section + length), reads the script
-// block and decodes it. Returns the settings record; its checksum is compared later, through
+// Reads and checks the header of the section bytes [section, section + length) (in the program:
+// the loaded image at the section's virtual address, `length` its mapped length), reads the
+// script block and decodes it. Returns the settings record; its checksum is compared later, through
 // CheckSetupScriptChecksum, by the settings reader.
 String OpenSetupContainer(const uint8_t *section, size_t length, const char *installerTitle,
                           SetupContainer &container);

@@ -122,6 +122,13 @@ uint32_t ImageChecksum(const uint8_t *leading, size_t length, const SetupSection
     return SetupChecksum(leading + start, int64_t(length - start));
 }
 
+void CheckImageChecksum(const uint8_t *leading, size_t length, const SetupSectionLocation &location,
+                        uint32_t expected)
+{
+    if (ImageChecksum(leading, length, location) != expected)
+        ReportCorruption(kCorruptionImageChecksum);
+}
+
 void BuildUninstallerImage(String &leading, const uint8_t *trailing, size_t trailingLength,
                            const SetupSectionLocation &location)
 {

@@ -35,6 +35,10 @@ constexpr uint32_t kImageChecksumRangeStart = 92;   // from the PE header
 constexpr char kSetupSectionName[] = ".setup";
 
 constexpr int kCorruptionNoRawData = 9;
+constexpr int kCorruptionSectionSeek = 10;        // raised where the file is read
+constexpr int kCorruptionLeadingPartRead = 35;    // raised where the file is read
+constexpr int kCorruptionImageChecksum = 40;
+constexpr int kCorruptionTrailingPartRead = 42;   // raised where the file is read
 constexpr int kCorruptionPeHeaderOffset = 43;
 constexpr int kCorruptionSectionCount = 44;
 
@@ -63,6 +67,10 @@ bool LocateSetupSectionInFile(const uint8_t *file, size_t length, SetupSectionLo
 
 // SetupChecksum of the leading part from pe + 92 to its end (the section's raw data position).
 uint32_t ImageChecksum(const uint8_t *leading, size_t length, const SetupSectionLocation &location);
+
+// Code 40 unless the leading part's image checksum equals `expected` (header field 6).
+void CheckImageChecksum(const uint8_t *leading, size_t length, const SetupSectionLocation &location,
+                        uint32_t expected);
 
 // Turns the leading part (the file up to the section's raw data) into the uninstaller image: the
 // trailing part (everything after the section's raw data) is appended, the section count, size of

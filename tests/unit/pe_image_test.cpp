@@ -199,8 +199,16 @@ TEST(PeImage, AppendedSectionIsFoundAndCarriesTheImageChecksum)
         EXPECT_EQ(Get32(out, 0x80 + 32), 0x800u + location.rawSize);   // initialised data
         EXPECT_EQ(0, std::memcmp(out.Data() + 0xC00 + kChecksumField + 4,
                                  section.Data() + kChecksumField + 4, 5000 - kChecksumField - 4));
-        EXPECT_EQ(Get32(out, 0xC00 + kChecksumField),
-                  ImageChecksum(out.Data(), location.rawDataPosition, location));
+        const uint32_t stored = Get32(out, 0xC00 + kChecksumField);
+        EXPECT_EQ(stored, ImageChecksum(out.Data(), location.rawDataPosition, location));
+        EXPECT_EQ(CorruptionCodeOf([&] {
+                      CheckImageChecksum(out.Data(), location.rawDataPosition, location, stored);
+                  }),
+                  0);
+        EXPECT_EQ(CorruptionCodeOf([&] {
+                      CheckImageChecksum(out.Data(), location.rawDataPosition, location, stored + 1);
+                  }),
+                  kCorruptionImageChecksum);
     }
 }
 
