@@ -18,6 +18,9 @@ constexpr int32_t kMagicSize = 4;
 constexpr int32_t kFixedFieldsAfterVersion = 8 * 4;
 constexpr int32_t kImageChecksumAfterVersion = 3 * 4;   // ProductFlags2, script size, script checksum
 
+static_assert(kChunkHeaderSize == 2 * sizeof(int32_t), "a chunk starts with its size and checksum");
+static_assert(kSetupKeySize == kBlowfishMinKeyBytes, "the stored key is a 64-bit Blowfish key");
+
 // Reads the next component of a dotted version as a number: its leading digits (a value too large
 // to matter saturates); the rest of the component is skipped, up to the dot or the end.
 uint64_t NextVersionComponent(const char *&p)

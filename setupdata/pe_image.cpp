@@ -24,6 +24,12 @@ constexpr uint32_t kEntryRawSize = 16;
 constexpr uint32_t kEntryRawDataPosition = 20;
 constexpr uint32_t kEntryCharacteristics = 36;
 constexpr uint32_t kEntryFieldsRead = 24;   // name to raw data position
+constexpr uint32_t kPeChecksumField = 88;
+
+static_assert(kEntryCharacteristics + 4 == kSectionEntrySize, "a section entry is 40 bytes");
+static_assert(kEntryRawDataPosition + 4 == kEntryFieldsRead, "the fields read end at the raw data position");
+static_assert(kPeChecksumField + 4 == kImageChecksumRangeStart,
+              "the image checksum starts right after the PE checksum field");
 
 // IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ: mapped, read-only data.
 constexpr uint32_t kSetupSectionCharacteristics = 0x40000040;
