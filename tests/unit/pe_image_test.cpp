@@ -6,6 +6,8 @@
 
 #include "corruption_capture.h"
 #include "setupdata/checksum.h"
+#include "setupdata/container.h"
+#include "setupdata/file_record.h"
 #include "setupdata/pe_image.h"
 #include "setupdata/setup_cursor.h"
 
@@ -286,6 +288,54 @@ TEST(PeImage, ImageChecksumCoversFromAfterThePeChecksumToTheSection)
         EXPECT_EQ(ImageChecksum(changed.Data(), location.rawDataPosition, location) != original, c.counts)
             << c.at;
     }
+}
+
+TEST(PeImage, AnInstallerReadsBackAsTheProgramReadsIt)
+{
+    // The packer's path: files and settings into a section, the section into the program, the
+    // image checksum into the header. Then the program's path over the same bytes.
+    const String stub = Stub();
+    const String settings("settings record");
+    FileRecord file;
+    file.name = "app.exe";
+    const String content = SectionBytes(3000);
+    FileDataWriter writer(1000, true, 9, nullptr);
+    WriteFileRecord(writer, file, content.Bytes(), content.Length());
+    ASSERT_TRUE(writer.Finish());
+    SetupHeader header;
+    header.version = "36.0";
+    header.productFlags2 = kProductFlags2UninstallerImage;
+    String section, installer;
+    const char *failure = nullptr;
+    ASSERT_TRUE(WriteSetupSection(header, settings, writer, 9, section, &failure)) << failure;
+    ASSERT_TRUE(AppendSetupSection(stub.Data(), size_t(stub.Length()), section,
+                                   SetupSectionPadding::ToSectionAlignment,
+                                   ImageChecksumFieldOffset(header), installer, &failure))
+        << failure;
+
+    EXPECT_EQ(CorruptionCodeOf([&] {
+                  SetupSectionLocation location;
+                  ASSERT_TRUE(LocateSetupSectionInFile(installer.Data(), size_t(installer.Length()), location));
+                  SetupContainer container;
+                  const String record = OpenSetupContainer(installer.Data() + location.rawDataPosition,
+                                                           location.MappedLength(), "Kestrival Setup",
+                                                           container);
+                  CheckSetupScriptChecksum(record, container.header.scriptChecksum);
+                  EXPECT_EQ(record, settings);
+                  String image(installer.Bytes(), int32_t(location.rawDataPosition));
+                  CheckImageChecksum(image.Data(), size_t(image.Length()), location,
+                                     container.header.imageChecksum);
+                  FileData data;
+                  OpenFileDataInSection(data, container, kProductFlagsCompressedChunks, FileDataHooks());
+                  SetupCursor cursor = NextFileRecord(data);
+                  FileRecord read;
+                  ReadFileRecordDescription(cursor, read);
+                  ReadFileContent(cursor, container.header.fileSizes[0]);
+                  CloseFileData(data);
+                  BuildUninstallerImage(image, nullptr, 0, location);
+                  EXPECT_EQ(image, stub);
+              }),
+              0);
 }
 
 TEST(PeImage, AppendRefusesImagesThatCannotTakeTheSection)
