@@ -189,8 +189,3 @@ String &String::ReplaceRange(int32_t at, int32_t length, const char *bytes, int3
         std::memcpy(data_ + at, bytes, static_cast<size_t>(newLength));
     return *this;
 }
-
-bool String::operator==(const String &other) const
-{
-    return length_ == other.length_ && std::memcmp(Bytes(), other.Bytes(), static_cast<size_t>(length_)) == 0;
-}
