@@ -89,6 +89,15 @@ bool EndsWith(const String &text, char16_t c)
     return !text.Empty() && text.Wide()[text.WideLength() - 1] == c;
 }
 
+// Index (in units) of the last backslash; -1 when there is none.
+int32_t LastBackslash(const String &path)
+{
+    int32_t at = path.WideLength() - 1;
+    while (at >= 0 && path.Wide()[at] != u'\\')
+        --at;
+    return at;
+}
+
 void DropTrailingBackslash(String &path)
 {
     if (EndsWith(path, u'\\'))
@@ -134,20 +143,55 @@ void RemoveFirst(String &text, const char16_t *part)
         text.Remove(at * 2, units * 2);
 }
 
-// The shell's folder, else the value under "Shell Folders"; empty when both are.
-String ShellFolderOrRegistry(PathValueSource &source, int csidl, bool allUsers, const char16_t *name)
-{
-    String folder = source.ShellFolder(csidl);
-    if (folder.Empty())
-        folder = RegistryFolder(source.ShellFoldersValue(allUsers, name));
-    return folder;
-}
-
 // Program Files and Common Files views after normalisation: the program is a 32-bit process, so
 // its native folders are the 32-bit ones and only the 64-bit view of a 64-bit Windows differs.
 bool WantsFolder64(PathValueSource &source, int view)
 {
     return (view == kFilesView64 || view == kFilesView64WhereAny) && source.Is64BitWindows();
+}
+
+// The Program Files and the Common Files folder are found the same way from different sources.
+struct FilesFolderKind {
+    KnownFolder known64;                    // 64-bit view: known folder,
+    const char16_t *environment64;          // else this environment variable,
+                                            // else the native folder without " (x86)"
+    int csidl;                              // native view: shell folder,
+    KnownFolder known;                      // else known folder,
+    const char16_t *registryName;           // else CurrentVersion value,
+    const FilesFolderKind *lastResortBase;  // else this kind's native folder (none: empty)
+    const char16_t *lastResort;             // joined with this text
+};
+
+const FilesFolderKind kProgramFiles = {KnownFolder::ProgramFilesX64, u"ProgramW6432", kCsidlProgramFiles,
+                                       KnownFolder::ProgramFiles, u"ProgramFilesDir", nullptr,
+                                       u"c:\\Program Files"};
+const FilesFolderKind kCommonFiles = {KnownFolder::CommonFilesX64, u"CommonProgramW6432", kCsidlProgramFilesCommon,
+                                      KnownFolder::CommonFiles, u"CommonFilesDir", &kProgramFiles,
+                                      u"Common Files"};
+
+String FilesFolder(PathValueSource &source, const FilesFolderKind &kind, int view)
+{
+    String folder;
+    if (WantsFolder64(source, view)) {
+        folder = source.KnownFolderPath(kind.known64);
+        if (folder.Empty())
+            folder = source.EnvironmentVariable(kind.environment64);
+        if (folder.Empty()) {
+            folder = FilesFolder(source, kind, kFilesViewNative);
+            RemoveFirst(folder, u" (x86)");
+        }
+        return folder;
+    }
+    folder = source.ShellFolder(kind.csidl);
+    if (folder.Empty())
+        folder = source.KnownFolderPath(kind.known);
+    if (folder.Empty())
+        folder = RegistryFolder(source.CurrentVersionValue(kind.registryName));
+    if (folder.Empty()) {
+        const String base = kind.lastResortBase ? FilesFolder(source, *kind.lastResortBase, kFilesViewNative) : String();
+        folder = JoinPath(base, String(kind.lastResort));
+    }
+    return folder;
 }
 
 String WindowsFolderJoined(PathValueSource &source, const char16_t *name)
@@ -159,9 +203,7 @@ String WindowsFolderJoined(PathValueSource &source, const char16_t *name)
 String InstallerFolder(PathValueSource &source)
 {
     String folder = source.ModuleFileName();
-    int32_t slash = folder.WideLength() - 1;
-    while (slash >= 0 && folder.Wide()[slash] != u'\\')
-        --slash;
+    const int32_t slash = LastBackslash(folder);
     if (slash < 0)
         return String();
     const bool driveRoot = slash == 2 && folder.Wide()[1] == u':';
@@ -251,98 +293,97 @@ String TempFolder(PathValueSource &source)
     return folder;
 }
 
-// The shell-folder chains. Each falls back along its row of the table.
-String StartMenuDir(PathValueSource &source)
+// The shell folders: the shell's folder, else the value under "Shell Folders", for the all-users
+// Start-menu folders else the parent or grandparent of "Common Startup", else the fallback: the
+// base joined with the text.
+enum class FallbackBase { None, WindowsFolder, CommonFilesNative, Folder };
+
+struct ShellFolderChain {
+    PathVariable variable;
+    int csidl;
+    bool allUsers;
+    const char16_t *registryName;
+    int levelsAboveCommonStartup;   // 0: "Common Startup" is not consulted
+    FallbackBase base;
+    PathVariable baseFolder;        // for FallbackBase::Folder: another row of this table
+    const char16_t *text;
+};
+
+const ShellFolderChain kShellFolderChains[] = {
+    {PathVariable::AppDataAllDir, kCsidlCommonAppData, true, u"Common AppData", 0, FallbackBase::CommonFilesNative,
+     PathVariable::Count, u""},
+    {PathVariable::AppDataDir, kCsidlAppData, false, u"AppData", 0, FallbackBase::CommonFilesNative,
+     PathVariable::Count, u""},
+    {PathVariable::DesktopAllDir, kCsidlCommonDesktopDirectory, true, u"Common Desktop", 0, FallbackBase::Folder,
+     PathVariable::DesktopDir, u""},
+    {PathVariable::DesktopDir, kCsidlDesktopDirectory, false, u"Desktop", 0, FallbackBase::WindowsFolder,
+     PathVariable::Count, u"Desktop"},
+    {PathVariable::DocumentAllDir, kCsidlCommonDocuments, true, u"Common Documents", 0, FallbackBase::Folder,
+     PathVariable::DocumentDir, u""},
+    {PathVariable::DocumentDir, kCsidlPersonal, false, u"Personal", 0, FallbackBase::None, PathVariable::Count,
+     u"c:\\My Documents"},
+    {PathVariable::FavoritesAllDir, kCsidlCommonFavorites, true, u"Common Favorites", 0, FallbackBase::Folder,
+     PathVariable::FavoritesDir, u""},
+    {PathVariable::FavoritesDir, kCsidlFavorites, false, u"Favorites", 0, FallbackBase::WindowsFolder,
+     PathVariable::Count, u"Favorites"},
+    {PathVariable::FontDir, kCsidlFonts, false, u"Fonts", 0, FallbackBase::WindowsFolder, PathVariable::Count,
+     u"Fonts"},
+    {PathVariable::SMProgramsAllDir, kCsidlCommonPrograms, true, u"Common Programs", 1, FallbackBase::Folder,
+     PathVariable::SMProgramsDir, u""},
+    {PathVariable::SMProgramsDir, kCsidlPrograms, false, u"Programs", 0, FallbackBase::Folder,
+     PathVariable::StartMenuDir, u"Programs"},
+    {PathVariable::StartMenuAllDir, kCsidlCommonStartMenu, true, u"Common Start Menu", 2, FallbackBase::Folder,
+     PathVariable::StartMenuDir, u""},
+    {PathVariable::StartMenuDir, kCsidlStartMenu, false, u"Start Menu", 0, FallbackBase::WindowsFolder,
+     PathVariable::Count, u"Start Menu"},
+    {PathVariable::StartupAllDir, kCsidlCommonStartup, true, u"Common Startup", 0, FallbackBase::Folder,
+     PathVariable::StartupDir, u""},
+    {PathVariable::StartupDir, kCsidlStartup, false, u"Startup", 0, FallbackBase::Folder,
+     PathVariable::SMProgramsDir, u"StartUp"},
+};
+
+String ShellFolderValue(PathValueSource &source, PathVariable variable);
+
+const ShellFolderChain *FindShellFolderChain(PathVariable variable)
 {
-    String folder = ShellFolderOrRegistry(source, kCsidlStartMenu, false, u"Start Menu");
-    return folder.Empty() ? WindowsFolderJoined(source, u"Start Menu") : folder;
+    for (const ShellFolderChain &chain : kShellFolderChains)
+        if (chain.variable == variable)
+            return &chain;
+    return nullptr;
 }
 
-String SMProgramsDir(PathValueSource &source)
+String ShellFolderValue(PathValueSource &source, const ShellFolderChain &chain)
 {
-    String folder = ShellFolderOrRegistry(source, kCsidlPrograms, false, u"Programs");
-    return folder.Empty() ? JoinPath(StartMenuDir(source), String(u"Programs")) : folder;
-}
-
-String CommonStartupValue(PathValueSource &source)
-{
-    return RegistryFolder(source.ShellFoldersValue(true, u"Common Startup"));
-}
-
-String SMProgramsAllDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlCommonPrograms, true, u"Common Programs");
+    String folder = source.ShellFolder(chain.csidl);
     if (folder.Empty())
-        folder = ParentFolder(CommonStartupValue(source));
-    return folder.Empty() ? SMProgramsDir(source) : folder;
+        folder = RegistryFolder(source.ShellFoldersValue(chain.allUsers, chain.registryName));
+    if (folder.Empty() && chain.levelsAboveCommonStartup > 0) {
+        folder = RegistryFolder(source.ShellFoldersValue(true, u"Common Startup"));
+        for (int level = 0; level < chain.levelsAboveCommonStartup; ++level)
+            folder = ParentFolder(folder);
+    }
+    if (!folder.Empty())
+        return folder;
+    String base;
+    switch (chain.base) {
+    case FallbackBase::WindowsFolder:
+        base = source.WindowsFolder();
+        break;
+    case FallbackBase::CommonFilesNative:
+        base = FilesFolder(source, kCommonFiles, kFilesViewNative);
+        break;
+    case FallbackBase::Folder:
+        base = ShellFolderValue(source, chain.baseFolder);
+        break;
+    case FallbackBase::None:
+        break;
+    }
+    return JoinPath(base, String(chain.text));
 }
 
-String StartMenuAllDir(PathValueSource &source)
+String ShellFolderValue(PathValueSource &source, PathVariable variable)
 {
-    String folder = ShellFolderOrRegistry(source, kCsidlCommonStartMenu, true, u"Common Start Menu");
-    if (folder.Empty())
-        folder = ParentFolder(ParentFolder(CommonStartupValue(source)));
-    return folder.Empty() ? StartMenuDir(source) : folder;
-}
-
-String StartupDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlStartup, false, u"Startup");
-    return folder.Empty() ? JoinPath(SMProgramsDir(source), String(u"StartUp")) : folder;
-}
-
-String StartupAllDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlCommonStartup, true, u"Common Startup");
-    return folder.Empty() ? StartupDir(source) : folder;
-}
-
-String DesktopDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlDesktopDirectory, false, u"Desktop");
-    return folder.Empty() ? WindowsFolderJoined(source, u"Desktop") : folder;
-}
-
-String DesktopAllDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlCommonDesktopDirectory, true, u"Common Desktop");
-    return folder.Empty() ? DesktopDir(source) : folder;
-}
-
-String DocumentDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlPersonal, false, u"Personal");
-    return folder.Empty() ? String(u"c:\\My Documents") : folder;
-}
-
-String DocumentAllDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlCommonDocuments, true, u"Common Documents");
-    return folder.Empty() ? DocumentDir(source) : folder;
-}
-
-String FavoritesDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlFavorites, false, u"Favorites");
-    return folder.Empty() ? WindowsFolderJoined(source, u"Favorites") : folder;
-}
-
-String FavoritesAllDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlCommonFavorites, true, u"Common Favorites");
-    return folder.Empty() ? FavoritesDir(source) : folder;
-}
-
-String FontDir(PathValueSource &source)
-{
-    String folder = ShellFolderOrRegistry(source, kCsidlFonts, false, u"Fonts");
-    return folder.Empty() ? WindowsFolderJoined(source, u"Fonts") : folder;
-}
-
-String AppDataFolder(PathValueSource &source, int csidl, bool allUsers, const char16_t *name)
-{
-    String folder = ShellFolderOrRegistry(source, csidl, allUsers, name);
-    return folder.Empty() ? CommonFilesFolder(source, kFilesViewNative) : folder;
+    return ShellFolderValue(source, *FindShellFolderChain(variable));
 }
 
 } // namespace
@@ -364,64 +405,18 @@ String JoinPath(const String &a, const String &b)
 
 String ParentFolder(const String &path)
 {
-    int32_t slash = path.WideLength() - 1;
-    while (slash >= 0 && path.Wide()[slash] != u'\\')
-        --slash;
-    if (slash < 0)
-        return String();
-    String parent(path.Wide(), slash);   // the element and its backslash go
-    return parent;
+    const int32_t slash = LastBackslash(path);
+    // The element and its backslash go.
+    return slash < 0 ? String() : String(path.Wide(), slash);
 }
 
-String ProgramFilesFolder(PathValueSource &source, int view)
-{
-    String folder;
-    if (WantsFolder64(source, view)) {
-        folder = source.KnownFolderPath(KnownFolder::ProgramFilesX64);
-        if (folder.Empty())
-            folder = source.EnvironmentVariable(u"ProgramW6432");
-        if (folder.Empty()) {
-            folder = ProgramFilesFolder(source, kFilesViewNative);
-            RemoveFirst(folder, u" (x86)");
-        }
-        return folder;
-    }
-    folder = source.ShellFolder(kCsidlProgramFiles);
-    if (folder.Empty())
-        folder = source.KnownFolderPath(KnownFolder::ProgramFiles);
-    if (folder.Empty())
-        folder = RegistryFolder(source.CurrentVersionValue(u"ProgramFilesDir"));
-    if (folder.Empty())
-        folder = String(u"c:\\Program Files");
-    return folder;
-}
-
-String CommonFilesFolder(PathValueSource &source, int view)
-{
-    String folder;
-    if (WantsFolder64(source, view)) {
-        folder = source.KnownFolderPath(KnownFolder::CommonFilesX64);
-        if (folder.Empty())
-            folder = source.EnvironmentVariable(u"CommonProgramW6432");
-        if (folder.Empty()) {
-            folder = CommonFilesFolder(source, kFilesViewNative);
-            RemoveFirst(folder, u" (x86)");
-        }
-        return folder;
-    }
-    folder = source.ShellFolder(kCsidlProgramFilesCommon);
-    if (folder.Empty())
-        folder = source.KnownFolderPath(KnownFolder::CommonFiles);
-    if (folder.Empty())
-        folder = RegistryFolder(source.CurrentVersionValue(u"CommonFilesDir"));
-    if (folder.Empty())
-        folder = JoinPath(ProgramFilesFolder(source, kFilesViewNative), String(u"Common Files"));
-    return folder;
-}
+String ProgramFilesFolder(PathValueSource &source, int view) { return FilesFolder(source, kProgramFiles, view); }
+String CommonFilesFolder(PathValueSource &source, int view) { return FilesFolder(source, kCommonFiles, view); }
 
 String DesktopShortcutsFolder(PathValueSource &source, int shortcutMode, const String &desktopFolderName)
 {
-    return JoinPath(shortcutMode == 1 ? DesktopAllDir(source) : DesktopDir(source), desktopFolderName);
+    const PathVariable desktop = shortcutMode == 1 ? PathVariable::DesktopAllDir : PathVariable::DesktopDir;
+    return JoinPath(ShellFolderValue(source, desktop), desktopFolderName);
 }
 
 const char16_t *PathVariableName(PathVariable variable)
@@ -434,9 +429,21 @@ String PathVariableValue(PathVariable variable, PathValueSource &source, const P
     const int filesView = state.bitness == 1 ? kFilesView64 : kFilesView32;
     switch (variable) {
     case PathVariable::AppDataAllDir:
-        return AppDataFolder(source, kCsidlCommonAppData, true, u"Common AppData");
     case PathVariable::AppDataDir:
-        return AppDataFolder(source, kCsidlAppData, false, u"AppData");
+    case PathVariable::DesktopAllDir:
+    case PathVariable::DesktopDir:
+    case PathVariable::DocumentAllDir:
+    case PathVariable::DocumentDir:
+    case PathVariable::FavoritesAllDir:
+    case PathVariable::FavoritesDir:
+    case PathVariable::FontDir:
+    case PathVariable::SMProgramsAllDir:
+    case PathVariable::SMProgramsDir:
+    case PathVariable::StartMenuAllDir:
+    case PathVariable::StartMenuDir:
+    case PathVariable::StartupAllDir:
+    case PathVariable::StartupDir:
+        return ShellFolderValue(source, variable);
     case PathVariable::Bits:
         return String(source.Is64BitWindows() ? u"64" : u"32");
     case PathVariable::BootDrive:
@@ -447,24 +454,10 @@ String PathVariableValue(PathVariable variable, PathValueSource &source, const P
         return CommonFilesFolder(source, kFilesView32);
     case PathVariable::CommonDir64:
         return CommonFilesFolder(source, kFilesView64);
-    case PathVariable::DesktopAllDir:
-        return DesktopAllDir(source);
-    case PathVariable::DesktopDir:
-        return DesktopDir(source);
     case PathVariable::DesktopShortcuts:
         return state.desktopShortcuts;
     case PathVariable::DeviceDir:
         return DeviceFolder(source);
-    case PathVariable::DocumentAllDir:
-        return DocumentAllDir(source);
-    case PathVariable::DocumentDir:
-        return DocumentDir(source);
-    case PathVariable::FavoritesAllDir:
-        return FavoritesAllDir(source);
-    case PathVariable::FavoritesDir:
-        return FavoritesDir(source);
-    case PathVariable::FontDir:
-        return FontDir(source);
     case PathVariable::Inetpub:
         return WebRootParent(source);
     case PathVariable::InstallDir:
@@ -484,9 +477,7 @@ String PathVariableValue(PathVariable variable, PathValueSource &source, const P
     }
     case PathVariable::InstallerFilename: {
         const String path = source.ModuleFileName();
-        int32_t start = path.WideLength();
-        while (start > 0 && path.Wide()[start - 1] != u'\\')
-            --start;
+        const int32_t start = LastBackslash(path) + 1;
         return String(path.Wide() + start, path.WideLength() - start);
     }
     case PathVariable::InstallerFilepath:
@@ -511,21 +502,10 @@ String PathVariableValue(PathVariable variable, PathValueSource &source, const P
         return ProgramFilesFolder(source, kFilesView64);
     case PathVariable::SharedDir:
         return state.sharedFolder;
-    case PathVariable::SMProgramsAllDir:
-        return SMProgramsAllDir(source);
-    case PathVariable::SMProgramsDir:
-        return SMProgramsDir(source);
-    case PathVariable::StartMenuAllDir:
-        return StartMenuAllDir(source);
     case PathVariable::StartMenuChosen:
-        return JoinPath(state.shortcutMode == 1 ? SMProgramsAllDir(source) : SMProgramsDir(source),
+        return JoinPath(ShellFolderValue(source, state.shortcutMode == 1 ? PathVariable::SMProgramsAllDir
+                                                                         : PathVariable::SMProgramsDir),
                         state.startMenuFolderName);
-    case PathVariable::StartMenuDir:
-        return StartMenuDir(source);
-    case PathVariable::StartupAllDir:
-        return StartupAllDir(source);
-    case PathVariable::StartupDir:
-        return StartupDir(source);
     case PathVariable::SystemDir:
         return SystemFolder(source);
     case PathVariable::Temp:
