@@ -227,9 +227,9 @@ void SettingsWriter::WriteDouble(double value)
     WriteU64(bits);
 }
 
-// The three-byte prefix (255, c, d) cannot carry c = 255, which the reader takes for the seven-byte
+// The three-byte prefix (255, c, d) cannot carry c = 255, which the reader takes for the six-byte
 // form, so lengths whose low byte is 255 (255, 511, ...) and lengths from 65,536 on take the
-// seven-byte form.
+// six-byte form (255, 255, int32).
 void SettingsWriter::WriteCountedText(const String &text)
 {
     const int32_t length = text.Length();
