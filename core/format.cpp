@@ -1,6 +1,7 @@
 // The formatter behind String::Format and friends; see format.h for the conversions.
 #include "core/format.h"
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -158,6 +159,24 @@ void PutOtherText(Sink<char16_t> &sink, const Spec &spec, const char *text, int3
     PutText(sink, spec, wide.Wide(), wide.WideLength());
 }
 
+// A floating-point value through the C library, with the width and precision as arguments (a
+// negative precision gives the library's default of 6).
+template <typename C, typename T>
+void PutCFormatted(Sink<C> &sink, const char *cFormat, const Spec &spec, T value)
+{
+    char small[64];
+    String large;
+    const char *out = small;
+    const int n = std::snprintf(small, sizeof small, cFormat, spec.width, spec.precision, value);
+    if (n >= static_cast<int>(sizeof small)) {
+        large.Resize(n + 1);
+        std::snprintf(large.MutableBytes(), static_cast<size_t>(n) + 1, cFormat, spec.width, spec.precision, value);
+        out = large.Bytes();
+    }
+    for (int i = 0; i < n; ++i)
+        sink.Put(C(static_cast<unsigned char>(out[i])));
+}
+
 template <typename C>
 void PutFloat(Sink<C> &sink, const Spec &spec, va_list *args, char conversion)
 {
@@ -181,30 +200,26 @@ void PutFloat(Sink<C> &sink, const Spec &spec, va_list *args, char conversion)
         cFormat[f++] = 'L';
     cFormat[f++] = conversion;
     cFormat[f] = 0;
-    const int precision = spec.precision;   // negative: the C library's default of 6
-    char small[64];
-    String large;
-    const char *out = small;
-    int n;
-    if (spec.length == Length::LongDouble) {
-        const long double value = va_arg(*args, long double);
-        n = std::snprintf(small, sizeof small, cFormat, spec.width, precision, value);
-        if (n >= static_cast<int>(sizeof small)) {
-            large.Resize(n + 1);
-            std::snprintf(large.MutableBytes(), static_cast<size_t>(n) + 1, cFormat, spec.width, precision, value);
-            out = large.Bytes();
-        }
-    } else {
-        const double value = va_arg(*args, double);
-        n = std::snprintf(small, sizeof small, cFormat, spec.width, precision, value);
-        if (n >= static_cast<int>(sizeof small)) {
-            large.Resize(n + 1);
-            std::snprintf(large.MutableBytes(), static_cast<size_t>(n) + 1, cFormat, spec.width, precision, value);
-            out = large.Bytes();
-        }
+    if (spec.length == Length::LongDouble)
+        PutCFormatted(sink, cFormat, spec, va_arg(*args, long double));
+    else
+        PutCFormatted(sink, cFormat, spec, va_arg(*args, double));
+}
+
+// A width or precision: digits (capped, so that they cannot overflow), or "*" for the next int
+// argument.
+template <typename C>
+int ReadCount(const C *&p, va_list *args)
+{
+    if (*p == '*') {
+        ++p;
+        return va_arg(*args, int);
     }
-    for (int i = 0; i < n; ++i)
-        sink.Put(C(static_cast<unsigned char>(out[i])));
+    int n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p)
+        if (n < 100000)
+            n = n * 10 + (*p - '0');
+    return n;
 }
 
 template <typename C>
@@ -284,29 +299,16 @@ void Format(Sink<C> &sink, const C *format, va_list *args)
             else
                 break;
         }
-        if (*p == '*') {
-            spec.width = va_arg(*args, int);
-            if (spec.width < 0) {
-                spec.left = true;
-                spec.width = spec.width == INT32_MIN ? 0 : -spec.width;
-            }
-            ++p;
-        } else {
-            for (; *p >= '0' && *p <= '9'; ++p)
-                spec.width = spec.width < 100000 ? spec.width * 10 + (*p - '0') : spec.width;
+        spec.width = ReadCount(p, args);
+        if (spec.width < 0) {
+            spec.left = true;
+            spec.width = spec.width == INT_MIN ? 0 : -spec.width;
         }
         if (*p == '.') {
             ++p;
-            spec.precision = 0;
-            if (*p == '*') {
-                spec.precision = va_arg(*args, int);
-                if (spec.precision < 0)
-                    spec.precision = -1;
-                ++p;
-            } else {
-                for (; *p >= '0' && *p <= '9'; ++p)
-                    spec.precision = spec.precision < 100000 ? spec.precision * 10 + (*p - '0') : spec.precision;
-            }
+            spec.precision = ReadCount(p, args);
+            if (spec.precision < 0)
+                spec.precision = -1;
         }
         bool narrow = false, wide = false;   // h or l on c and s
         switch (*p) {

@@ -10,16 +10,6 @@
 
 namespace {
 
-String WideFormat(const char16_t *format, ...)
-{
-    String out;
-    va_list args;
-    va_start(args, format);
-    out.AppendFormatWideV(format, args);
-    va_end(args);
-    return out;
-}
-
 // Formats without the compiler's format check, for conversions it reads otherwise (%ls wants
 // wchar_t, which is 32 bits on the host).
 String UncheckedFormat(const char *format, ...)
@@ -87,18 +77,19 @@ TEST(Format, TextCharactersAndEdgeCases)
 TEST(Format, WideFormatsTakeWideTextForPercentS)
 {
     const char16_t *path = u"C:\\Caf\u00E9";
-    EXPECT_EQ(WideFormat(u"%s (%d)", path, 3), String(u"C:\\Caf\u00E9 (3)"));
-    EXPECT_EQ(WideFormat(u"%hs|%S|%ls", "caf\xE9", "x", u"\u65E5"), String(u"caf\u00E9|x|\u65E5"));
-    EXPECT_EQ(WideFormat(u"[%-6s][%6.2s]", u"\u00E9\u00E9", u"abc"), String(u"[\u00E9\u00E9    ][    ab]"));
-    EXPECT_EQ(WideFormat(u"%c%hc%C", u'\u20AC', '\xE9', 'x'), String(u"\u20AC\u00E9x"));
-    EXPECT_EQ(WideFormat(u"%d %i %u %x %X %%", -1, 2, 3u, 255u, 255u), String(u"-1 2 3 ff FF %"));
-    EXPECT_EQ(WideFormat(u"%08zX %zu", static_cast<size_t>(0xBEEF), static_cast<size_t>(12)), String(u"0000BEEF 12"));
-    EXPECT_EQ(WideFormat(u"%.2f MB", 2.5), String(u"2.50 MB"));
-    EXPECT_EQ(WideFormat(u"%s", static_cast<const char16_t *>(nullptr)), String(u"(null)"));
+    EXPECT_EQ(String::FormatWide(u"%s (%d)", path, 3), String(u"C:\\Caf\u00E9 (3)"));
+    EXPECT_EQ(String::FormatWide(u"%hs|%S|%ls", "caf\xE9", "x", u"\u65E5"), String(u"caf\u00E9|x|\u65E5"));
+    EXPECT_EQ(String::FormatWide(u"[%-6s][%6.2s]", u"\u00E9\u00E9", u"abc"), String(u"[\u00E9\u00E9    ][    ab]"));
+    EXPECT_EQ(String::FormatWide(u"%c%hc%C", u'\u20AC', '\xE9', 'x'), String(u"\u20AC\u00E9x"));
+    EXPECT_EQ(String::FormatWide(u"%d %i %u %x %X %%", -1, 2, 3u, 255u, 255u), String(u"-1 2 3 ff FF %"));
+    EXPECT_EQ(String::FormatWide(u"%08zX %zu", static_cast<size_t>(0xBEEF), static_cast<size_t>(12)), String(u"0000BEEF 12"));
+    EXPECT_EQ(String::FormatWide(u"%.2f MB", 2.5), String(u"2.50 MB"));
+    EXPECT_EQ(String::FormatWide(u"%s", static_cast<const char16_t *>(nullptr)), String(u"(null)"));
     EXPECT_EQ(String::FormatWide(u"%s=%d", u"n", 1), String(u"n=1"));
     String appended(u"a");
     appended.AppendFormatWide(u"%s", u"b");
     EXPECT_EQ(appended, String(u"ab"));
+    EXPECT_EQ(String::FormatWide(nullptr), String());
 }
 
 TEST(Format, LongOutputGrowsTheStringAndAppends)
