@@ -67,7 +67,7 @@ private:
 
 enum class Length { None, HH, H, L, LL, Z, J, T, I32, I64, LongDouble };
 
-struct Spec {
+struct Field {
     bool left = false, plus = false, space = false, alternate = false, zero = false;
     int width = 0;
     int precision = -1;   // -1: none
@@ -76,18 +76,18 @@ struct Spec {
 
 // Blank padding around a field of `n` units, written by `body`.
 template <typename C, typename Body>
-void PutPadded(Sink<C> &sink, const Spec &spec, int32_t n, Body body)
+void PutPadded(Sink<C> &sink, const Field &field, int32_t n, Body body)
 {
-    const int32_t pad = spec.width > n ? spec.width - n : 0;
-    if (!spec.left)
+    const int32_t pad = field.width > n ? field.width - n : 0;
+    if (!field.left)
         sink.Repeat(C(' '), pad);
     body();
-    if (spec.left)
+    if (field.left)
         sink.Repeat(C(' '), pad);
 }
 
 template <typename C>
-void PutInteger(Sink<C> &sink, const Spec &spec, uint64_t magnitude, bool negative, bool isSigned, char conversion)
+void PutInteger(Sink<C> &sink, const Field &field, uint64_t magnitude, bool negative, bool isSigned, char conversion)
 {
     const unsigned base = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X' || conversion == 'p') ? 16 : 10;
     const char *digitSet = conversion == 'x' ? "0123456789abcdef" : "0123456789ABCDEF";
@@ -96,29 +96,29 @@ void PutInteger(Sink<C> &sink, const Spec &spec, uint64_t magnitude, bool negati
     for (uint64_t v = magnitude; v; v /= base)
         digits[n++] = digitSet[v % base];
     int32_t zeros = 0;
-    if (spec.precision >= 0)
-        zeros = spec.precision > n ? spec.precision - n : 0;
+    if (field.precision >= 0)
+        zeros = field.precision > n ? field.precision - n : 0;
     else if (magnitude == 0)
         zeros = 1;   // "0" without a precision
-    if (conversion == 'o' && spec.alternate && zeros == 0 && (n == 0 || digits[n - 1] != '0'))
+    if (conversion == 'o' && field.alternate && zeros == 0 && (n == 0 || digits[n - 1] != '0'))
         zeros = 1;
     char sign = 0;
     if (negative)
         sign = '-';
-    else if (isSigned && spec.plus)
+    else if (isSigned && field.plus)
         sign = '+';
-    else if (isSigned && spec.space)
+    else if (isSigned && field.space)
         sign = ' ';
     const char *prefix = "";
-    if (spec.alternate && magnitude != 0 && (conversion == 'x' || conversion == 'X'))
+    if (field.alternate && magnitude != 0 && (conversion == 'x' || conversion == 'X'))
         prefix = conversion == 'x' ? "0x" : "0X";
     const int32_t prefixLength = prefix[0] ? 2 : 0;
     int32_t total = (sign ? 1 : 0) + prefixLength + zeros + n;
-    if (spec.zero && !spec.left && spec.precision < 0 && spec.width > total) {
-        zeros += spec.width - total;
-        total = spec.width;
+    if (field.zero && !field.left && field.precision < 0 && field.width > total) {
+        zeros += field.width - total;
+        total = field.width;
     }
-    PutPadded(sink, spec, total, [&] {
+    PutPadded(sink, field, total, [&] {
         if (sign)
             sink.Put(C(sign));
         for (int32_t i = 0; i < prefixLength; ++i)
@@ -139,38 +139,38 @@ int32_t BoundedLength(const T *text, int precision)
 }
 
 template <typename C>
-void PutText(Sink<C> &sink, const Spec &spec, const C *text, int32_t n)
+void PutText(Sink<C> &sink, const Field &field, const C *text, int32_t n)
 {
-    PutPadded(sink, spec, n, [&] { sink.Put(text, n); });
+    PutPadded(sink, field, n, [&] { sink.Put(text, n); });
 }
 
 // Text of the other width, converted through the ANSI code page.
-void PutOtherText(Sink<char> &sink, const Spec &spec, const char16_t *text, int32_t n)
+void PutOtherText(Sink<char> &sink, const Field &field, const char16_t *text, int32_t n)
 {
     String bytes;
     CodePageFromWide(text, n, kCodePageAnsi, "?", bytes);
-    PutText(sink, spec, bytes.Bytes(), bytes.Length());
+    PutText(sink, field, bytes.Bytes(), bytes.Length());
 }
 
-void PutOtherText(Sink<char16_t> &sink, const Spec &spec, const char *text, int32_t n)
+void PutOtherText(Sink<char16_t> &sink, const Field &field, const char *text, int32_t n)
 {
     String wide;
     CodePageToWide(text, n, kCodePageAnsi, wide);
-    PutText(sink, spec, wide.Wide(), wide.WideLength());
+    PutText(sink, field, wide.Wide(), wide.WideLength());
 }
 
 // A floating-point value through the C library, with the width and precision as arguments (a
 // negative precision gives the library's default of 6).
 template <typename C, typename T>
-void PutCFormatted(Sink<C> &sink, const char *cFormat, const Spec &spec, T value)
+void PutCFormatted(Sink<C> &sink, const char *cFormat, const Field &field, T value)
 {
     char small[64];
     String large;
     const char *out = small;
-    const int n = std::snprintf(small, sizeof small, cFormat, spec.width, spec.precision, value);
+    const int n = std::snprintf(small, sizeof small, cFormat, field.width, field.precision, value);
     if (n >= static_cast<int>(sizeof small)) {
         large.Resize(n + 1);
-        std::snprintf(large.MutableBytes(), static_cast<size_t>(n) + 1, cFormat, spec.width, spec.precision, value);
+        std::snprintf(large.MutableBytes(), static_cast<size_t>(n) + 1, cFormat, field.width, field.precision, value);
         out = large.Bytes();
     }
     for (int i = 0; i < n; ++i)
@@ -178,32 +178,32 @@ void PutCFormatted(Sink<C> &sink, const char *cFormat, const Spec &spec, T value
 }
 
 template <typename C>
-void PutFloat(Sink<C> &sink, const Spec &spec, va_list *args, char conversion)
+void PutFloat(Sink<C> &sink, const Field &field, va_list *args, char conversion)
 {
     char cFormat[40];
     int32_t f = 0;
     cFormat[f++] = '%';
-    if (spec.left)
+    if (field.left)
         cFormat[f++] = '-';
-    if (spec.plus)
+    if (field.plus)
         cFormat[f++] = '+';
-    if (spec.space)
+    if (field.space)
         cFormat[f++] = ' ';
-    if (spec.alternate)
+    if (field.alternate)
         cFormat[f++] = '#';
-    if (spec.zero)
+    if (field.zero)
         cFormat[f++] = '0';
     cFormat[f++] = '*';
     cFormat[f++] = '.';
     cFormat[f++] = '*';
-    if (spec.length == Length::LongDouble)
+    if (field.length == Length::LongDouble)
         cFormat[f++] = 'L';
     cFormat[f++] = conversion;
     cFormat[f] = 0;
-    if (spec.length == Length::LongDouble)
-        PutCFormatted(sink, cFormat, spec, va_arg(*args, long double));
+    if (field.length == Length::LongDouble)
+        PutCFormatted(sink, cFormat, field, va_arg(*args, long double));
     else
-        PutCFormatted(sink, cFormat, spec, va_arg(*args, double));
+        PutCFormatted(sink, cFormat, field, va_arg(*args, double));
 }
 
 // A width or precision: digits (capped, so that they cannot overflow), or "*" for the next int
@@ -284,78 +284,78 @@ void Format(Sink<C> &sink, const C *format, va_list *args)
             continue;
         }
         const C *start = p++;
-        Spec spec;
+        Field field;
         for (;; ++p) {
             if (*p == '-')
-                spec.left = true;
+                field.left = true;
             else if (*p == '+')
-                spec.plus = true;
+                field.plus = true;
             else if (*p == ' ')
-                spec.space = true;
+                field.space = true;
             else if (*p == '#')
-                spec.alternate = true;
+                field.alternate = true;
             else if (*p == '0')
-                spec.zero = true;
+                field.zero = true;
             else
                 break;
         }
-        spec.width = ReadCount(p, args);
-        if (spec.width < 0) {
-            spec.left = true;
-            spec.width = spec.width == INT_MIN ? 0 : -spec.width;
+        field.width = ReadCount(p, args);
+        if (field.width < 0) {
+            field.left = true;
+            field.width = field.width == INT_MIN ? 0 : -field.width;
         }
         if (*p == '.') {
             ++p;
-            spec.precision = ReadCount(p, args);
-            if (spec.precision < 0)
-                spec.precision = -1;
+            field.precision = ReadCount(p, args);
+            if (field.precision < 0)
+                field.precision = -1;
         }
         bool narrow = false, wide = false;   // h or l on c and s
         switch (*p) {
         case 'h':
             ++p;
             narrow = true;
-            spec.length = Length::H;
+            field.length = Length::H;
             if (*p == 'h') {
                 ++p;
-                spec.length = Length::HH;
+                field.length = Length::HH;
             }
             break;
         case 'l':
             ++p;
             wide = true;
-            spec.length = Length::L;
+            field.length = Length::L;
             if (*p == 'l') {
                 ++p;
-                spec.length = Length::LL;
+                field.length = Length::LL;
             }
             break;
         case 'w':
             ++p;
             wide = true;
             break;
-        case 'z': ++p; spec.length = Length::Z; break;
-        case 'j': ++p; spec.length = Length::J; break;
-        case 't': ++p; spec.length = Length::T; break;
-        case 'L': ++p; spec.length = Length::LongDouble; break;
-        case 'q': ++p; spec.length = Length::LL; break;
+        case 'z': ++p; field.length = Length::Z; break;
+        case 'j': ++p; field.length = Length::J; break;
+        case 't': ++p; field.length = Length::T; break;
+        case 'L': ++p; field.length = Length::LongDouble; break;
+        case 'q': ++p; field.length = Length::LL; break;
         case 'I':
             if (p[1] == '6' && p[2] == '4') {
                 p += 3;
-                spec.length = Length::I64;
+                field.length = Length::I64;
             } else if (p[1] == '3' && p[2] == '2') {
                 p += 3;
-                spec.length = Length::I32;
+                field.length = Length::I32;
             } else {
                 ++p;
-                spec.length = Length::Z;
+                field.length = Length::Z;
             }
             break;
         default: break;
         }
         const C conversionUnit = *p;
         if (!conversionUnit) {
-            sink.Put(start, static_cast<int32_t>(p - start));   // a cut specification stays as it is
+            sink.Put(start, static_cast<int32_t>(p - start));   // a conversion cut short stays as it is
             break;
         }
         ++p;
@@ -365,39 +365,39 @@ void Format(Sink<C> &sink, const C *format, va_list *args)
         } else if (IsSignedConversion(conversion)) {
             uint64_t magnitude;
             bool negative;
-            ReadSigned(args, spec.length, magnitude, negative);
-            PutInteger(sink, spec, magnitude, negative, true, conversion);
+            ReadSigned(args, field.length, magnitude, negative);
+            PutInteger(sink, field, magnitude, negative, true, conversion);
         } else if (IsUnsignedConversion(conversion)) {
-            PutInteger(sink, spec, ReadUnsigned(args, spec.length), false, false, conversion);
+            PutInteger(sink, field, ReadUnsigned(args, field.length), false, false, conversion);
         } else if (conversion == 'p') {
-            Spec pointer = spec;
+            Field pointer = field;
             pointer.precision = static_cast<int>(sizeof(void *) * 2);
             PutInteger(sink, pointer, reinterpret_cast<uintptr_t>(va_arg(*args, void *)), false, false, 'p');
         } else if (conversion == 'c' || conversion == 'C') {
             const unsigned value = va_arg(*args, unsigned);
             if (WideArgument(conversion, narrow, wide) == kWideFormat) {
                 const C c = static_cast<C>(value);
-                PutText(sink, spec, &c, 1);
+                PutText(sink, field, &c, 1);
             } else {
                 const Other c = static_cast<Other>(value);
-                PutOtherText(sink, spec, &c, 1);
+                PutOtherText(sink, field, &c, 1);
             }
         } else if (conversion == 's' || conversion == 'S') {
             if (WideArgument(conversion, narrow, wide) == kWideFormat) {
                 const C *text = va_arg(*args, const C *);
                 if (!text)
                     text = NullText<C>();
-                PutText(sink, spec, text, BoundedLength(text, spec.precision));
+                PutText(sink, field, text, BoundedLength(text, field.precision));
             } else if (const Other *text = va_arg(*args, const Other *)) {
-                PutOtherText(sink, spec, text, BoundedLength(text, spec.precision));
+                PutOtherText(sink, field, text, BoundedLength(text, field.precision));
             } else {
-                PutText(sink, spec, NullText<C>(), BoundedLength(NullText<C>(), spec.precision));
+                PutText(sink, field, NullText<C>(), BoundedLength(NullText<C>(), field.precision));
             }
         } else if (conversion == 'n') {
             (void)va_arg(*args, void *);
         } else if (conversion == 'e' || conversion == 'E' || conversion == 'f' || conversion == 'F' ||
                    conversion == 'g' || conversion == 'G' || conversion == 'a' || conversion == 'A') {
-            PutFloat(sink, spec, args, conversion);
+            PutFloat(sink, field, args, conversion);
         } else {
             sink.Put(start, static_cast<int32_t>(p - start));
         }

@@ -69,7 +69,7 @@ TEST(Format, TextCharactersAndEdgeCases)
     EXPECT_EQ(UncheckedFormat("%ls|%S|%7ls|%.1ls|", wide, wide, wide, wide), String("caf\xE9?|caf\xE9?|  caf\xE9?|c|"));
     EXPECT_EQ(UncheckedFormat("%lc%C", u'\u00E9', u'\u20AC'), String("\xE9\x80"));
     EXPECT_EQ(UncheckedFormat("%ls", static_cast<const char16_t *>(nullptr)), String("(null)"));
-    // Unknown and cut specifications stay as they are.
+    // Unknown conversions and a conversion cut short stay as they are.
     EXPECT_EQ(UncheckedFormat("%y %", 1), String("%y %"));
     EXPECT_EQ(UncheckedFormat("%5", 1), String("%5"));
 }
