@@ -50,6 +50,7 @@ String WideFromUtf8(const String &utf8)
         }
         if (c >= 0xF8)
             c = 0xFFFD;
+        const int length = more;
         for (; more > 0; --more) {
             if (p >= end || (*p & 0xC0) != 0x80) {
                 c = 0xFFFD;
@@ -57,6 +58,10 @@ String WideFromUtf8(const String &utf8)
             }
             c = (c << 6) | (*p++ & 0x3F);
         }
+        // Overlong forms would smuggle in characters such as a zero that the text cannot hold.
+        static const uint32_t kSmallest[4] = {0, 0x80, 0x800, 0x10000};
+        if (more == 0 && c < kSmallest[length])
+            c = 0xFFFD;
         if (c >= 0x10000 && c <= 0x10FFFF) {
             c -= 0x10000;
             wide.AppendWideChar(static_cast<char16_t>(0xD800 + (c >> 10)));
