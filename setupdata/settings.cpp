@@ -130,7 +130,8 @@ String DefaultInstallFolder(const String &setting, const Settings &s)
         if (g_hooks.expandPathVariables)
             g_hooks.expandPathVariables(folder);
     }
-    if (WideEqualsExact(folder, kMasterFolder) || WideStartsWithNoCase(folder, kMachineKeyPrefix) ||
+    if (WideEqualsNoCase(folder.Wide(), folder.WideLength(), kMasterFolder) ||
+        WideStartsWithNoCase(folder, kMachineKeyPrefix) ||
         WideStartsWithNoCase(folder, kUserKeyPrefix) || IsAbsoluteFolder(folder))
         return folder;
     const bool view64 = s.Bitness == 1;
