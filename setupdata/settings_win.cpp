@@ -81,6 +81,7 @@ void SyncPathStateFromSettings()
     state.version = s.DisplayVersionWide;
     state.sharedFolder = s.SharedPath;
     state.startMenuFolderName = s.ProductStartMenu;
+    state.desktopShortcuts = s.DesktopShortcuts;
     state.uninstallSubfolder = s.UninstallSubdir;
     state.shortcutMode = s.ShortcutMode;
     state.bitness = s.Bitness;
