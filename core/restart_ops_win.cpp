@@ -1,0 +1,120 @@
+#include "core/restart_ops_win.h"
+
+#include "core/file_win.h"
+#include "core/path_parts.h"
+#include "core/wininit_text.h"
+
+namespace {
+
+const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
+
+String WindowsFolder()
+{
+    String folder;
+    UINT units = GetWindowsDirectoryW(nullptr, 0);
+    while (units > 0) {
+        folder.Resize(static_cast<int32_t>(units) * 2);
+        const UINT got = GetWindowsDirectoryW(reinterpret_cast<wchar_t *>(folder.MutableWide()), units);
+        if (got == 0)
+            break;
+        if (got < units) {
+            folder.Resize(static_cast<int32_t>(got) * 2);
+            return folder;
+        }
+        units = got;
+    }
+    folder.Clear();
+    return folder;
+}
+
+bool WininitRunsAtBoot(const String &windowsFolder)
+{
+    if (windowsFolder.Empty())
+        return false;
+    const DWORD attributes = GetFileAttributesW(W(WidePathJoin(windowsFolder, String(u"wininit.exe"))));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+String ShortPath(const String &path)
+{
+    String result;
+    DWORD units = GetShortPathNameW(W(path), nullptr, 0);
+    while (units > 0) {
+        result.Resize(static_cast<int32_t>(units) * 2);
+        const DWORD got = GetShortPathNameW(W(path), reinterpret_cast<wchar_t *>(result.MutableWide()), units);
+        if (got == 0)
+            break;
+        if (got < units) {
+            result.Resize(static_cast<int32_t>(got) * 2);
+            return result;
+        }
+        units = got;
+    }
+    result.Clear();
+    return result;
+}
+
+// TODO(merge): CodePageFromWide once the code-page layer lands.
+String Ansi(const String &wide)
+{
+    String out;
+    const int n = WideCharToMultiByte(CP_ACP, 0, W(wide), wide.WideLength(), nullptr, 0, "?", nullptr);
+    if (n > 0) {
+        out.Resize(n);
+        WideCharToMultiByte(CP_ACP, 0, W(wide), wide.WideLength(), out.MutableBytes(), n, "?", nullptr);
+    }
+    return out;
+}
+
+} // namespace
+
+bool AddWininitRenameToFile(const String &windowsFolder, const String &name, const String &value)
+{
+    if (name.Empty() || value.Empty()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    File file;
+    if (file.Open(WidePathJoin(windowsFolder, String(u"wininit.ini")), FileCreation::OpenAlways,
+                  FileReadAccess | FileWriteAccess) != 0)
+        return false;
+    const int64_t size = file.Size();
+    if (size < 0 || size > 0x1000000)   // wininit.ini is a few lines; anything else is not ours to rewrite
+        return false;
+    String text;
+    text.Resize(static_cast<int32_t>(size));
+    if (size > 0 && !file.Read(text.MutableBytes(), text.Length()))
+        return false;
+    AddWininitRename(text, name, value);
+    return file.Seek(0) && file.Write(text.Bytes(), text.Length()) && file.SetEnd();
+}
+
+bool RegisterDeletionAtRestart(const String &path)
+{
+    if (MoveFileExW(W(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return true;
+    const DWORD firstError = GetLastError();
+    const String windowsFolder = WindowsFolder();
+    if (WininitRunsAtBoot(windowsFolder) &&
+        AddWininitRenameToFile(windowsFolder, String("NUL"), Ansi(ShortPath(path))))
+        return true;
+    SetLastError(firstError);
+    return false;
+}
+
+bool RegisterReplacementAtRestart(const String &source, const String &destination)
+{
+    if (MoveFileExW(W(source), W(destination), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
+        SetLastError(kDeferredMoveError);
+        return true;
+    }
+    const DWORD firstError = GetLastError();
+    const String windowsFolder = WindowsFolder();
+    if (WininitRunsAtBoot(windowsFolder) &&
+        AddWininitRenameToFile(windowsFolder, Ansi(destination), Ansi(source))) {
+        SetLastError(kDeferredMoveError);
+        return true;
+    }
+    SetLastError(firstError);
+    return false;
+}
