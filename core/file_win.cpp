@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/codepage.h"
 #include "core/fatal.h"
 #include "core/file_errors.h"
 #include "core/system_error_win.h"
@@ -56,13 +57,8 @@ String Widen(const char *ascii)
 {
     String message = Widen("Failed to open required file:\r\n");
     message.Append(path).Append(Widen("\r\n\r\n")).Append(errorText);
-    // TODO(merge): CodePageFromWide once the code-page layer lands.
     String ansi;
-    int n = WideCharToMultiByte(CP_ACP, 0, W(message), message.WideLength(), nullptr, 0, "?", nullptr);
-    if (n > 0) {
-        ansi.Resize(n);
-        WideCharToMultiByte(CP_ACP, 0, W(message), message.WideLength(), ansi.MutableBytes(), n, "?", nullptr);
-    }
+    CodePageFromWide(message, kCodePageAnsi, "?", ansi);
     Fatal(ansi.Bytes());
 }
 

@@ -1,5 +1,6 @@
 #include "core/restart_ops_win.h"
 
+#include "core/codepage.h"
 #include "core/file_win.h"
 #include "core/path_parts.h"
 #include "core/wininit_text.h"
@@ -54,16 +55,12 @@ String ShortPath(const String &path)
     return result;
 }
 
-// TODO(merge): CodePageFromWide once the code-page layer lands.
+// Names in wininit.ini are read in the ANSI code page; characters it lacks become "?".
 String Ansi(const String &wide)
 {
-    String out;
-    const int n = WideCharToMultiByte(CP_ACP, 0, W(wide), wide.WideLength(), nullptr, 0, "?", nullptr);
-    if (n > 0) {
-        out.Resize(n);
-        WideCharToMultiByte(CP_ACP, 0, W(wide), wide.WideLength(), out.MutableBytes(), n, "?", nullptr);
-    }
-    return out;
+    String bytes;
+    CodePageFromWide(wide, kCodePageAnsi, "?", bytes);
+    return bytes;
 }
 
 } // namespace
