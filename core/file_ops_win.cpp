@@ -6,6 +6,7 @@
 #include "core/folders_win.h"
 #include "core/path_check.h"
 #include "core/path_parts.h"
+#include "core/path_win.h"
 #include "core/restart_ops_win.h"
 
 namespace {
@@ -22,29 +23,11 @@ const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(
 
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-String FullPath(const String &path)
-{
-    String full;
-    DWORD units = GetFullPathNameW(W(path), 0, nullptr, nullptr);
-    while (units > 0) {
-        full.Resize(static_cast<int32_t>(units) * 2);
-        const DWORD got = GetFullPathNameW(W(path), units, reinterpret_cast<wchar_t *>(full.MutableWide()), nullptr);
-        if (got == 0)
-            break;
-        if (got < units) {
-            full.Resize(static_cast<int32_t>(got) * 2);
-            return full;
-        }
-        units = got;
-    }
-    return path;
-}
-
 bool RecycleFile(const String &path)
 {
     // The Recycle Bin keeps the full path to restore the file to; pFrom is a list that ends with an
     // empty name, so the text needs a second terminating zero after its own.
-    String from = FullPath(path);
+    String from = FullPathOf(path);
     from.AppendWideChar(0);
     SHFILEOPSTRUCTW operation = {};
     operation.wFunc = FO_DELETE;
@@ -58,12 +41,6 @@ bool RecycleFile(const String &path)
     else
         SetLastError(result < kFirstShellOnlyError ? static_cast<DWORD>(result) : ERROR_ACCESS_DENIED);
     return false;
-}
-
-bool SamePath(const String &a, const String &b)
-{
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT, W(a), a.WideLength(), W(b),
-                          b.WideLength()) == CSTR_EQUAL;
 }
 
 } // namespace
@@ -128,7 +105,7 @@ bool RelocateFile(const String &source, const String &destination, uint32_t opti
         target = WidePathJoin(WidePathFolder(source), target);
     if (options & RelocateIntoFolder)
         target = WidePathJoin(target, WidePathFileName(source));
-    if (SamePath(source, target))
+    if (PathsEqualIgnoringCase(source, target))
         return true;
 
     const DWORD targetAttributes = GetFileAttributesW(W(target));

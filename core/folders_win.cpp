@@ -6,6 +6,7 @@
 #include "core/file_ops_win.h"
 #include "core/path_check.h"
 #include "core/path_parts.h"
+#include "core/path_win.h"
 
 namespace {
 
@@ -14,12 +15,6 @@ constexpr DWORD kRemoveRetryLimitMs = 2000;
 constexpr int32_t kShortestRemovablePath = 4;   // "C:\" and shorter are never removed
 
 const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
-
-bool SamePath(const String &a, const String &b)
-{
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT, W(a), a.WideLength(), W(b),
-                          b.WideLength()) == CSTR_EQUAL;
-}
 
 bool IsDots(const wchar_t *name)
 {
@@ -45,24 +40,6 @@ void PumpMessages()
     }
 }
 
-String FullPath(const String &path)
-{
-    String full;
-    DWORD units = GetFullPathNameW(W(path), 0, nullptr, nullptr);
-    while (units > 0) {
-        full.Resize(static_cast<int32_t>(units) * 2);
-        const DWORD got = GetFullPathNameW(W(path), units, reinterpret_cast<wchar_t *>(full.MutableWide()), nullptr);
-        if (got == 0)
-            break;
-        if (got < units) {
-            full.Resize(static_cast<int32_t>(got) * 2);
-            return full;
-        }
-        units = got;
-    }
-    return path;
-}
-
 String ShellFolder(int csidl)
 {
     wchar_t buffer[MAX_PATH];   // SHGetFolderPathW's contract: the buffer is MAX_PATH units
@@ -71,23 +48,10 @@ String ShellFolder(int csidl)
     return String(reinterpret_cast<const char16_t *>(buffer));
 }
 
-String EnvironmentFolder(const wchar_t *name)
+bool IsSameFolder(String folder, const String &fullPath)
 {
-    String value;
-    DWORD units = GetEnvironmentVariableW(name, nullptr, 0);
-    while (units > 0) {
-        value.Resize(static_cast<int32_t>(units) * 2);
-        const DWORD got = GetEnvironmentVariableW(name, reinterpret_cast<wchar_t *>(value.MutableWide()), units);
-        if (got == 0)
-            break;
-        if (got < units) {
-            value.Resize(static_cast<int32_t>(got) * 2);
-            return value;
-        }
-        units = got;
-    }
-    value.Clear();
-    return value;
+    WidePathStripTrailingBackslash(folder);
+    return !folder.Empty() && PathsEqualIgnoringCase(folder, fullPath);
 }
 
 // The folders whose loss would break Windows or every program: a tree deletion refuses them. The
@@ -100,18 +64,12 @@ bool IsProtectedFolder(const String &fullPath)
         CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_PROFILE,
     };
     static const wchar_t *const kEnvironmentFolders[] = {L"ProgramW6432", L"CommonProgramW6432"};
-    for (int csidl : kShellFolders) {
-        String folder = ShellFolder(csidl);
-        WidePathStripTrailingBackslash(folder);
-        if (!folder.Empty() && SamePath(folder, fullPath))
+    for (int csidl : kShellFolders)
+        if (IsSameFolder(ShellFolder(csidl), fullPath))
             return true;
-    }
-    for (const wchar_t *name : kEnvironmentFolders) {
-        String folder = EnvironmentFolder(name);
-        WidePathStripTrailingBackslash(folder);
-        if (!folder.Empty() && SamePath(folder, fullPath))
+    for (const wchar_t *name : kEnvironmentFolders)
+        if (IsSameFolder(EnvironmentText(name), fullPath))
             return true;
-    }
     return false;
 }
 
@@ -304,7 +262,7 @@ bool RemoveEmptyFolder(const String &path, uint32_t options)
 
 bool DeleteFolderTree(const String &path, uint32_t options)
 {
-    String full = FullPath(path);
+    String full = FullPathOf(path);
     WidePathStripTrailingBackslash(full);
     if (path.WideLength() < kShortestRemovablePath || full.WideLength() < kShortestRemovablePath) {
         SetLastError(ERROR_BAD_PATHNAME);

@@ -3,30 +3,12 @@
 #include "core/codepage.h"
 #include "core/file_win.h"
 #include "core/path_parts.h"
+#include "core/path_win.h"
 #include "core/wininit_text.h"
 
 namespace {
 
 const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
-
-String WindowsFolder()
-{
-    String folder;
-    UINT units = GetWindowsDirectoryW(nullptr, 0);
-    while (units > 0) {
-        folder.Resize(static_cast<int32_t>(units) * 2);
-        const UINT got = GetWindowsDirectoryW(reinterpret_cast<wchar_t *>(folder.MutableWide()), units);
-        if (got == 0)
-            break;
-        if (got < units) {
-            folder.Resize(static_cast<int32_t>(got) * 2);
-            return folder;
-        }
-        units = got;
-    }
-    folder.Clear();
-    return folder;
-}
 
 bool WininitRunsAtBoot(const String &windowsFolder)
 {
@@ -34,25 +16,6 @@ bool WininitRunsAtBoot(const String &windowsFolder)
         return false;
     const DWORD attributes = GetFileAttributesW(W(WidePathJoin(windowsFolder, String(u"wininit.exe"))));
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-String ShortPath(const String &path)
-{
-    String result;
-    DWORD units = GetShortPathNameW(W(path), nullptr, 0);
-    while (units > 0) {
-        result.Resize(static_cast<int32_t>(units) * 2);
-        const DWORD got = GetShortPathNameW(W(path), reinterpret_cast<wchar_t *>(result.MutableWide()), units);
-        if (got == 0)
-            break;
-        if (got < units) {
-            result.Resize(static_cast<int32_t>(got) * 2);
-            return result;
-        }
-        units = got;
-    }
-    result.Clear();
-    return result;
 }
 
 // Names in wininit.ini are read in the ANSI code page; characters it lacks become "?".
@@ -91,9 +54,9 @@ bool RegisterDeletionAtRestart(const String &path)
     if (MoveFileExW(W(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         return true;
     const DWORD firstError = GetLastError();
-    const String windowsFolder = WindowsFolder();
+    const String windowsFolder = WindowsFolderPath();
     if (WininitRunsAtBoot(windowsFolder) &&
-        AddWininitRenameToFile(windowsFolder, String("NUL"), Ansi(ShortPath(path))))
+        AddWininitRenameToFile(windowsFolder, String("NUL"), Ansi(ShortPathOf(path))))
         return true;
     SetLastError(firstError);
     return false;
@@ -106,7 +69,7 @@ bool RegisterReplacementAtRestart(const String &source, const String &destinatio
         return true;
     }
     const DWORD firstError = GetLastError();
-    const String windowsFolder = WindowsFolder();
+    const String windowsFolder = WindowsFolderPath();
     if (WininitRunsAtBoot(windowsFolder) &&
         AddWininitRenameToFile(windowsFolder, Ansi(destination), Ansi(source))) {
         SetLastError(kDeferredMoveError);

@@ -15,6 +15,7 @@
 #include "core/file_win.h"
 #include "core/folders_win.h"
 #include "core/path_parts.h"
+#include "core/pending_renames.h"
 #include "core/registry_win.h"
 #include "core/restart_ops_win.h"
 
@@ -573,6 +574,74 @@ TEST_F(FilesTest, FindFilesPatterns)
     Array<String> found;
     FindFiles(WidePathJoin(dir_, S(u"*.log")), S(u"C:\\nowhere"), found);
     EXPECT_EQ(Sorted(found, dir_), std::vector<std::u16string>{u"b.log"});
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void WritePendingRaw(const std::u16string &raw)
+{
+    RegistryKey key;
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, S(kSessionManager), KEY_READ | KEY_WRITE), ERROR_SUCCESS);
+    ASSERT_EQ(key.WriteMultiString(S(kPendingValue), String(raw.data(), static_cast<int32_t>(raw.size()))),
+              ERROR_SUCCESS);
+}
+
+std::u16string ReadPendingRaw()
+{
+    RegistryKey key;
+    String raw;
+    if (key.Open(HKEY_LOCAL_MACHINE, S(kSessionManager), KEY_READ) != ERROR_SUCCESS ||
+        key.ReadMultiString(S(kPendingValue), raw) != ERROR_SUCCESS)
+        return u"<missing>";
+    return U(raw);
+}
+
+std::string g_cleanLog;
+void CollectCleanLog(const char *text) { g_cleanLog += text; }
+
+TEST_F(FilesTest, CleanPendingOperationsDropsMovesOntoInstalledFiles)
+{
+    using namespace std::string_literals;
+    const String temporary = Path(u"Replace1.tmp");
+    const String installed = Path(u"Product.DLL");
+    Write(temporary, "older copy");
+    Write(installed, "just installed");
+
+    // A move onto the installed file (as registered by an earlier run), another program's move, and
+    // another program's deletion.
+    const std::u16string raw = u"\\??\\"s + U(temporary) + u"\0"s + u"!\\??\\"s + U(installed) + u"\0"s +
+                               u"\\??\\C:\\Other\\a.tmp\0!\\??\\C:\\Other\\a.dll\0"s +
+                               u"\\??\\C:\\Other\\old.log\0\0\0"s;
+    WritePendingRaw(raw);
+
+    PathTextSet set(4);
+    const String key = PendingRenameKey(installed);   // the installed file, as the install step records it
+    set.Set(key, true);
+
+    g_cleanLog.clear();
+    EXPECT_TRUE(CleanPendingOperations(set, CollectCleanLog));
+    EXPECT_EQ(ReadPendingRaw(), u"\\??\\C:\\Other\\a.tmp\0!\\??\\C:\\Other\\a.dll\0"s
+                                u"\\??\\C:\\Other\\old.log\0\0\0"s);
+    EXPECT_FALSE(Exists(temporary));
+    const String binned = WineRecycleBinFile(u"Replace1.tmp");
+    if (!binned.Empty()) {
+        EXPECT_TRUE(Exists(binned));
+    }
+    EXPECT_EQ(Read(installed), "just installed");
+    EXPECT_EQ(g_cleanLog, "\r\nFile \"" + std::string(key.Bytes()) + "\" was removed from the list of pending moves.\r\n");
+
+    // Nothing concerns the set any more: the value is left exactly as it is (here without the
+    // list's own terminator, which a rewrite would add).
+    const std::u16string untouched = u"\\??\\C:\\Other\\a.tmp\0!\\??\\C:\\Other\\a.dll\0"s;
+    WritePendingRaw(untouched);
+    g_cleanLog.clear();
+    EXPECT_TRUE(CleanPendingOperations(set, CollectCleanLog));
+    EXPECT_EQ(ReadPendingRaw(), untouched);
+    EXPECT_EQ(g_cleanLog, "");
+
+    ClearPendingRenames();
+    EXPECT_TRUE(CleanPendingOperations(set, CollectCleanLog));
+    EXPECT_EQ(ReadPendingRaw(), u"<missing>");
 }
 
 } // namespace
