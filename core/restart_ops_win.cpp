@@ -1,6 +1,7 @@
 #include "core/restart_ops_win.h"
 
 #include "core/codepage.h"
+#include "core/file_errors.h"
 #include "core/file_win.h"
 #include "core/path_parts.h"
 #include "core/path_win.h"
@@ -36,7 +37,7 @@ bool AddWininitRenameToFile(const String &windowsFolder, const String &name, con
     }
     File file;
     if (file.Open(WidePathJoin(windowsFolder, String(u"wininit.ini")), FileCreation::OpenAlways,
-                  FileReadAccess | FileWriteAccess) != 0)
+                  FileReadAccess | FileWriteAccess) != FileSuccess)
         return false;
     const int64_t size = file.Size();
     if (size < 0 || size > 0x1000000)   // wininit.ini is a few lines; anything else is not ours to rewrite
