@@ -49,6 +49,9 @@ public:
     // Storage.
     void Resize(int32_t length);                   // bytes; n <= 0 frees the buffer
     void Reserve(int32_t capacity);                // room for `capacity` bytes, length unchanged
+    // Resize for sizes the caller can do without (a whole file read into memory): false, the string
+    // unchanged, when the memory cannot be had, instead of the out-of-memory report.
+    bool TryResize(int32_t length);
     void Clear() { Resize(0); }
     int32_t Length() const { return length_; }     // bytes
     int32_t WideLength() const { return length_ / 2; }
