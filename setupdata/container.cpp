@@ -163,10 +163,9 @@ String DecodeSetupScript(String stored, const SetupHeader &header, const Blowfis
     return record;
 }
 
-void CheckSetupScriptChecksum(const String &record, uint32_t expected)
+bool SetupScriptChecksumMatches(const String &record, uint32_t expected)
 {
-    if (SetupChecksum(record.Bytes(), record.Length()) != expected)
-        ReportCorruption(kCorruptionScriptChecksum);
+    return SetupChecksum(record.Bytes(), record.Length()) == expected;
 }
 
 bool EncodeSetupScript(const String &record, int level, SetupHeader &header, String &stored)
@@ -212,7 +211,7 @@ void OpenFileData(FileData &data, const SetupContainer &container, uint64_t prod
 {
     const SetupHeader &header = container.header;
     data.hooks = hooks;
-    data.compressed = (productFlags & kProductFlagsCompressedChunks) != 0;
+    data.compressed = (productFlags & ProductFlag::CompressedChunks) != 0;
     data.cipher = header.Protected() ? &container.cipher : nullptr;
     data.queue.Clear();
     data.queueRead = 0;

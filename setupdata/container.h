@@ -41,6 +41,7 @@
 
 #include "core/string.h"
 #include "setupdata/blowfish.h"
+#include "setupdata/settings_flags.h"
 #include "setupdata/setup_cursor.h"
 
 constexpr uint32_t kSetupMagic = 0xA4F23DE5;
@@ -50,15 +51,9 @@ constexpr int32_t kMaxFileSize = 0x40000000;
 constexpr int kSetupKeySize = 8;
 constexpr int kChunkHeaderSize = 8;                      // size and checksum
 
-// The bits of the two option words that the container itself interprets.
-constexpr uint64_t kProductFlagsCompressedChunks = 0x20;
-constexpr uint32_t kProductFlags2UninstallerImage = 0x20;
-constexpr uint32_t kProductFlags2Protected = 0x1000;    // Blowfish on script and chunks
-
 // Corruption codes of the container.
 constexpr int kCorruptionMagic = 20;
 constexpr int kCorruptionScriptSize = 22;
-constexpr int kCorruptionScriptChecksum = 25;
 constexpr int kCorruptionFileCount = 27;
 constexpr int kCorruptionFileSize = 28;
 constexpr int kCorruptionDataSize = 29;
@@ -90,9 +85,9 @@ struct SetupHeader {
     int32_t dataSize = 0;
     uint32_t dataChecksum = 0;
     std::vector<int32_t> fileSizes;    // unpacked size of each file, in record order
-    uint8_t key[kSetupKeySize] = {};   // only with kProductFlags2Protected
+    uint8_t key[kSetupKeySize] = {};   // only with ProductFlag2::Blowfish
 
-    bool Protected() const { return (productFlags2 & kProductFlags2Protected) != 0; }
+    bool Protected() const { return (productFlags2 & ProductFlag2::Blowfish) != 0; }
 };
 
 // Reads fields 1 to 12 at the cursor, each check right after its field. A version other than
@@ -121,16 +116,16 @@ struct SetupContainer {
 
 // Reads and checks the header of the section bytes [section, section + length) (in the program:
 // the loaded image at the section's virtual address, `length` its mapped length), reads the
-// script block and decodes it. Returns the settings record; its checksum is compared later, through
-// CheckSetupScriptChecksum, by the settings reader.
+// script block and decodes it. Returns the settings record; its checksum is compared later, by the
+// settings reader after its fifth item (through SetupScriptChecksumMatches, code 25).
 String OpenSetupContainer(const uint8_t *section, size_t length, const char *installerTitle,
                           SetupContainer &container);
 
 // Unscrambles (or decrypts) a stored script block in place and inflates it (code 47).
 String DecodeSetupScript(String stored, const SetupHeader &header, const Blowfish &cipher);
 
-// Code 25 unless the decoded record's checksum equals the header's script checksum.
-void CheckSetupScriptChecksum(const String &record, uint32_t expected);
+// Whether the decoded record's checksum equals the header's script checksum.
+bool SetupScriptChecksumMatches(const String &record, uint32_t expected);
 
 // The packer's side: compresses the record at `level` and scrambles or encrypts it, setting the
 // header's script size and checksum. False when the stored script is too large for the format.

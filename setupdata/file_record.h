@@ -20,7 +20,7 @@
 
 #include "core/string.h"
 #include "setupdata/container.h"
-#include "setupdata/date_time.h"
+#include "core/date_time.h"
 #include "setupdata/setup_cursor.h"
 
 // Flags of a file record.

@@ -73,7 +73,7 @@ String SetupCursor::ReadBytes(int32_t n)
 
 DateTime SetupCursor::ReadDateRecord()
 {
-    const uint8_t *p = Claim(kDateTimeSize);
+    const uint8_t *p = Claim(kDateTimeRecordSize);
     DateTime date;
     date.year = LoadInt32(p);
     date.month = LoadInt32(p + 4);

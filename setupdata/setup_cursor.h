@@ -16,7 +16,9 @@
 #include <cstdint>
 
 #include "core/string.h"
-#include "setupdata/date_time.h"
+#include "core/date_time.h"
+
+static_assert(sizeof(DateTime) == kDateTimeRecordSize, "a stored time stamp is six int32 values");
 
 // A read or a stored length that leaves the setup data holding it: the section, the script block,
 // the file data block, a data chunk or a file record.

@@ -15,9 +15,10 @@ void ReadSection(const uint8_t *section, size_t length)
 {
     SetupContainer container;
     const String record = OpenSetupContainer(section, length, "Kestrival Setup", container);
-    CheckSetupScriptChecksum(record, container.header.scriptChecksum);
+    if (!SetupScriptChecksumMatches(record, container.header.scriptChecksum))
+        return;   // the settings reader would stop here with code 25
     FileData data;
-    const uint64_t flags = (container.header.imageChecksum & 1) ? kProductFlagsCompressedChunks : 0;
+    const uint64_t flags = (container.header.imageChecksum & 1) ? ProductFlag::CompressedChunks : 0;
     OpenFileDataInSection(data, container, flags, FileDataHooks());
     ReadAllFiles(data, container.header.fileSizes);
 }

@@ -1,6 +1,7 @@
 // Writes the seed corpus of a fuzz target: well-formed inputs in every storage mode, made with the
 // packer's writers so that they follow the format as it is now.
-//   fuzz_seeds container_fuzz|records_fuzz DIRECTORY
+//   fuzz_seeds TARGET DIRECTORY
+// Exit code 3 for a target that has no generated seeds (its seeds, if any, are committed files).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -57,7 +58,7 @@ String Section(bool protect, bool compress)
 {
     SetupHeader header;
     header.version = kSetupFormatVersion;
-    header.productFlags2 = protect ? kProductFlags2Protected : 0;
+    header.productFlags2 = protect ? ProductFlag2::Blowfish : 0;
     header.imageChecksum = compress ? 1 : 0;   // the container target's compression switch
     std::memcpy(header.key, kKey, sizeof kKey);
     Blowfish cipher;
@@ -142,7 +143,7 @@ String RecordsInput(unsigned char mode, size_t piece)
 int main(int argc, char **argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: fuzz_seeds container_fuzz|records_fuzz DIRECTORY\n");
+        std::fprintf(stderr, "usage: fuzz_seeds TARGET DIRECTORY\n");
         return 2;
     }
     const std::string target = argv[1], directory = argv[2];
@@ -159,8 +160,7 @@ int main(int argc, char **argv)
             ok &= Save(directory, "one-chunk-" + std::to_string(mode), RecordsInput(mode, 255));
         }
     } else {
-        std::fprintf(stderr, "fuzz_seeds: unknown target %s\n", argv[1]);
-        return 2;
+        return 3;
     }
     return ok ? 0 : 1;
 }

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     const uint8_t mode = bytes[0];
     SetupContainer container;
     if (mode & kFuzzEncrypted) {
-        container.header.productFlags2 = kProductFlags2Protected;
+        container.header.productFlags2 = ProductFlag2::Blowfish;
         for (int i = 0; i < kSetupKeySize; ++i)
             container.header.key[i] = bytes[1 + i];
         PrepareSetupCipher(container.header, container.cipher);
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 
     try {
         FileData data;
-        OpenFileData(data, container, compressed ? kProductFlagsCompressedChunks : 0, block.Data(),
+        OpenFileData(data, container, compressed ? ProductFlag::CompressedChunks : 0, block.Data(),
                      FileDataHooks());
         ReadAllFiles(data, container.header.fileSizes);
     } catch (const FuzzInputRejected &) {

@@ -304,7 +304,7 @@ TEST(PeImage, AnInstallerReadsBackAsTheProgramReadsIt)
     ASSERT_TRUE(writer.Finish());
     SetupHeader header;
     header.version = "36.0";
-    header.productFlags2 = kProductFlags2UninstallerImage;
+    header.productFlags2 = ProductFlag2::SeparateUninstaller;
     String section, installer;
     const char *failure = nullptr;
     ASSERT_TRUE(WriteSetupSection(header, settings, writer, 9, section, &failure)) << failure;
@@ -320,13 +320,13 @@ TEST(PeImage, AnInstallerReadsBackAsTheProgramReadsIt)
                   const String record = OpenSetupContainer(installer.Data() + location.rawDataPosition,
                                                            location.MappedLength(), "Kestrival Setup",
                                                            container);
-                  CheckSetupScriptChecksum(record, container.header.scriptChecksum);
+                  EXPECT_TRUE(SetupScriptChecksumMatches(record, container.header.scriptChecksum));
                   EXPECT_EQ(record, settings);
                   String image(installer.Bytes(), int32_t(location.rawDataPosition));
                   CheckImageChecksum(image.Data(), size_t(image.Length()), location,
                                      container.header.imageChecksum);
                   FileData data;
-                  OpenFileDataInSection(data, container, kProductFlagsCompressedChunks, FileDataHooks());
+                  OpenFileDataInSection(data, container, ProductFlag::CompressedChunks, FileDataHooks());
                   SetupCursor cursor = NextFileRecord(data);
                   FileRecord read;
                   ReadFileRecordDescription(cursor, read);
