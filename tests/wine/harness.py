@@ -8,8 +8,9 @@ The pieces every Wine test uses:
   paths to the prefix's drive_c, read its registry and run programs in it.
 - Prefix.run(): starts a program through the launcher (tests/tools/launch.c) with an exact command
   line, waits for it and returns its exit code together with the text of every message box it
-  showed (read from Wine's message-box trace). Message boxes are answered with Return when the run
-  has a display.
+  showed (read from Wine's message-box trace; a text the trace cut is completed from what the
+  launcher read from the box itself). Message boxes are answered with Return when the run has a
+  display.
 - Display: a private Xvfb server for runs that show windows, with screenshots.
 
 This machine's kernel cannot run 32-bit code natively; Wine's 32-bit side (the setup program is a
@@ -130,6 +131,23 @@ class MessageBox:
 
     def __repr__(self):
         return f"MessageBox({self.text!r}{'' if self.complete else ' ...'})"
+
+
+_BOX_TEXT_LINE = re.compile(r"^box-text: (.*?)\r?$", re.M)
+
+
+def complete_boxes(boxes, launcher_stdout: str):
+    """Gives each box whose trace was cut the whole text the launcher read from the box itself
+    (its "box-text:" lines, in the order the boxes opened)."""
+    whole = [decode_debugstr(m.group(1)) for m in _BOX_TEXT_LINE.finditer(launcher_stdout)]
+    for box in boxes:
+        if box.complete:
+            continue
+        for i, text in enumerate(whole):
+            if text.startswith(box.text):
+                box.text, box.complete = text, True
+                del whole[i]
+                break
 
 
 class Result:
@@ -300,7 +318,9 @@ class Prefix:
             proc.kill()
             raise
         reader.join(timeout=10)
-        return Result(code, boxes, stdout.decode("utf-8", "replace"), "".join(stderr_lines))
+        stdout = stdout.decode("utf-8", "replace")
+        complete_boxes(boxes, stdout)
+        return Result(code, boxes, stdout, "".join(stderr_lines))
 
     # Registry ----------------------------------------------------------------------------------
 
