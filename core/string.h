@@ -64,6 +64,10 @@ public:
     bool operator==(const String &other) const;    // exact: same length, same bytes
     bool operator!=(const String &other) const { return !(*this == other); }
 
+    // The hash of the bytes (used by List for String keys): 0x79e2bc9d plus each whole 32-bit
+    // little-endian word, then each remaining byte as a signed byte, then the length, wrapping.
+    uint32_t Hash() const;
+
 private:
     void Reallocate(int32_t capacity);
 
