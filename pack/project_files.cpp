@@ -9,7 +9,7 @@
 
 #include "pack/glob.h"
 #include "pack/pack_error.h"
-#include "pack/text_encoding.h"
+#include "core/path_text.h"
 #include "setupdata/container.h"
 
 namespace fs = std::filesystem;
@@ -189,7 +189,7 @@ FileRecord MakeRecord(const RecordFields &f, const std::string &name, const std:
                       const TomlValue &entry)
 {
     FileRecord r;
-    r.name = ByteString(PathText8(name));
+    r.name = PathText(entry, name);
     r.type = f.type.value.value_or(kFileTypeProgram);
     const int32_t t = r.type;
 
@@ -227,7 +227,7 @@ FileRecord MakeRecord(const RecordFields &f, const std::string &name, const std:
                                       : f.displayName.value ? f.displayName
                                                             : f.shortcutName;
     if (label.value) {
-        if (!Utf8ToUtf16(*label.value))
+        if (!WideOfUtf8(*label.value))
             FailAt(*label.at, "the text is not valid UTF-8");
         r.version = ByteString(*label.value);
     }
@@ -410,8 +410,7 @@ std::vector<ProjectFile> ReadFileEntries(ProjectTable &top, const std::string &p
 
             const std::string place = std::to_string(file.record.type) + "|" +
                                       std::to_string(file.record.flags & kFileFlagUninstallFolder) + "|" +
-                                      Lower(Utf16ToUtf8(std::u16string(file.record.destination.Wide(),
-                                                                       file.record.destination.WideLength()))) +
+                                      Lower(Utf8OfWide(file.record.destination)) +
                                       "|" + Lower(name);
             const auto [it, added] = places.emplace(place, file.origin);
             if (!added)

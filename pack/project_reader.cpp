@@ -16,7 +16,6 @@
 #include "pack/project_files.h"
 #include "pack/project_table.h"
 #include "pack/pack_error.h"
-#include "pack/text_encoding.h"
 #include "setupdata/settings_flags.h"
 
 namespace {
@@ -700,10 +699,10 @@ private:
         for (const Column &c : columns)
             table.names.push_back(c.name);
         for (int row = 0; row < rowCount; ++row) {
-            const std::optional<std::u16string> builtIn = Utf8ToUtf16(DefaultLanguageText(row));
+            const String builtIn = *WideOfUtf8(DefaultLanguageText(row));
             for (const Column &c : columns) {
                 const auto it = c.texts.find(row);
-                table.rows[row].push_back(it != c.texts.end() ? it->second : WideString(*builtIn));
+                table.rows[row].push_back(it != c.texts.end() ? it->second : builtIn);
             }
         }
     }

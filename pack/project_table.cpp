@@ -6,7 +6,8 @@
 #include <ctime>
 
 #include "pack/pack_error.h"
-#include "pack/text_encoding.h"
+#include "core/codepage.h"
+#include "core/path_text.h"
 
 // ---------------------------------------------------------------------------------------------
 // Errors
@@ -239,38 +240,50 @@ void ProjectTable::Finish() const
 
 std::string TextOf(const TomlValue &v) { return v.as_string().str; }
 
-String WideString(const std::u16string &text)
-{
-    return String(text.data(), static_cast<int32_t>(text.size()));
-}
-
 String ByteString(const std::string &bytes)
 {
     return String(bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
+std::optional<String> WideOfUtf8(const std::string &utf8)
+{
+    String wide, back;
+    // The conversion replaces ill-formed bytes; converting back tells whether any were.
+    if (!CodePageToWide(utf8.data(), static_cast<int32_t>(utf8.size()), kCodePageUtf8, wide) ||
+        !CodePageFromWide(wide, kCodePageUtf8, nullptr, back) || back != ByteString(utf8))
+        return std::nullopt;
+    return wide;
+}
+
+std::string Utf8OfWide(const String &wide)
+{
+    String utf8;
+    CodePageFromWide(wide, kCodePageUtf8, nullptr, utf8);
+    return std::string(utf8.Bytes(), utf8.Length());
+}
+
 String WideText(const TomlValue &at, const std::string &utf8)
 {
-    const std::optional<std::u16string> wide = Utf8ToUtf16(utf8);
+    std::optional<String> wide = WideOfUtf8(utf8);
     if (!wide)
         FailAt(at, "the text is not valid UTF-8");
-    return WideString(*wide);
+    return *wide;
 }
 
 String Windows1252Text(const TomlValue &at, const std::string &utf8)
 {
-    const std::optional<std::string> narrow = Utf8ToWindows1252(utf8);
-    if (!narrow)
+    const String wide = WideText(at, utf8);
+    String narrow, back;
+    if (!CodePageFromWide(wide, kCodePageWindows1252, "?", narrow) ||
+        !CodePageToWide(narrow, kCodePageWindows1252, back) || back != wide)
         FailAt(at, "the text has a character that Windows-1252 cannot hold (this value is stored "
                    "as 8-bit text)");
-    return ByteString(*narrow);
+    return narrow;
 }
 
 String PathText(const TomlValue &at, const std::string &utf8)
 {
-    if (!Utf8ToUtf16(utf8))
-        FailAt(at, "the text is not valid UTF-8");
-    return ByteString(PathText8(utf8));
+    return PathTextFromWide(WideText(at, utf8));
 }
 
 std::string WithCrLf(const std::string &text)

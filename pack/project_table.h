@@ -67,7 +67,10 @@ String WideText(const TomlValue &at, const std::string &utf8);        // UTF-16
 String Windows1252Text(const TomlValue &at, const std::string &utf8); // 8-bit message text
 String PathText(const TomlValue &at, const std::string &utf8);        // 8-bit path text
 String ByteString(const std::string &bytes);
-String WideString(const std::u16string &text);
+
+// UTF-8 to wide text; nullopt when the bytes are not well-formed UTF-8.
+std::optional<String> WideOfUtf8(const std::string &utf8);
+std::string Utf8OfWide(const String &wide);
 
 // Batch commands and plain-text documents get Windows line ends (a lone LF becomes CR LF).
 std::string WithCrLf(const std::string &text);
