@@ -1,6 +1,6 @@
 #include "setupdata/language.h"
 
-#include "setupdata/local_codepage.h"
+#include "core/codepage.h"
 #include "setupdata/settings.h"
 
 namespace {
@@ -32,7 +32,9 @@ String LanguageString(int id)
 
 String LanguageStringNarrow(int id)
 {
-    return CodePageFromWide(LanguageString(id), g_settings.Languages.codePage);
+    String narrow;
+    CodePageFromWide(LanguageString(id), g_settings.Languages.codePage, "?", narrow);
+    return narrow;
 }
 
 bool IsSingleIntFormat(const String &format)

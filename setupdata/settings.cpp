@@ -3,9 +3,10 @@
 #include <cstring>
 
 #include "app/run_mode.h"
+#include "core/codepage.h"
 #include "core/fatal.h"
 #include "setupdata/corruption.h"
-#include "setupdata/local_codepage.h"
+#include "setupdata/path_variables.h"
 #include "setupdata/settings_flags.h"
 #include "setupdata/settings_stream.h"
 
@@ -77,24 +78,26 @@ void ReplaceOsPlaceholder(String &text, const String &value)
     }
 }
 
+// Conversions whose failure leaves the text empty (the system cannot convert it either way).
+String WideFrom(const String &narrow, int codePage)
+{
+    String wide;
+    CodePageToWide(narrow, codePage, wide);
+    return wide;
+}
+
+String NarrowFrom(const String &wide, int codePage)
+{
+    String narrow;
+    CodePageFromWide(wide, codePage, "?", narrow);
+    return narrow;
+}
+
 bool IsAbsoluteFolder(const String &folder)
 {
     const char16_t *p = folder.Wide();
     return (folder.WideLength() >= 1 && (p[0] == u'\\' || p[0] == u'/')) ||
            (folder.WideLength() >= 2 && p[1] == u':');
-}
-
-// The folder joining rule of the path variables: one backslash between the two parts.
-String JoinFolder(const String &base, const String &name)
-{
-    if (base.Empty())
-        return name;
-    String joined(base);
-    const char16_t last = base.Wide()[base.WideLength() - 1];
-    if (last != u'\\' && last != u':')
-        joined.AppendWideChar(u'\\');
-    joined.Append(name);
-    return joined;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -130,12 +133,13 @@ String DefaultInstallFolder(const String &setting, const Settings &s)
         if (g_hooks.expandPathVariables)
             g_hooks.expandPathVariables(folder);
     }
-    if (WideEqualsExact(folder, kMasterFolder) || WideStartsWithNoCase(folder, kMachineKeyPrefix) ||
+    if (WideEqualsNoCase(folder.Wide(), folder.WideLength(), kMasterFolder) ||
+        WideStartsWithNoCase(folder, kMachineKeyPrefix) ||
         WideStartsWithNoCase(folder, kUserKeyPrefix) || IsAbsoluteFolder(folder))
         return folder;
     const bool view64 = s.Bitness == 1;
-    return JoinFolder(g_hooks.programFilesFolder ? g_hooks.programFilesFolder(view64) : String(),
-                      folder);
+    return JoinPath(g_hooks.programFilesFolder ? g_hooks.programFilesFolder(view64) : String(),
+                    folder);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -198,7 +202,7 @@ void ReadShortcuts(SettingsStream &in, std::vector<ShortcutRecord> &list)
     for (ShortcutRecord &r : list) {
         in.ReadZeroEnded(r.target);
         in.ReadZeroEnded(utf8Name);
-        r.name = WideFromCodePage(utf8Name, kCodePageUtf8);
+        r.name = WideFrom(utf8Name, kCodePageUtf8);
         in.ReadZeroEnded(r.icon);
         in.ReadCountedText(r.arguments);
         in.ReadZeroEnded(r.workingFolder);
@@ -320,13 +324,13 @@ void ReadSettings(SettingsStream &in, Settings &s)
     in.ReadCountedText(s.SharedPath);
     if (s.SharedPath.Empty())
         s.SharedPath = IsBlankNarrow(s.Publisher) ? s.DisplayName
-                                                  : WideFromCodePage(s.Publisher, kCodePageAnsi);
+                                                  : WideFrom(s.Publisher, kCodePageAnsi);
     in.ReadCountedText(s.SharedSubfolder);
     in.ReadZeroEndedWide(s.ProductStartMenu);
     if (s.ProductStartMenu.Empty())
         s.ProductStartMenu = s.DisplayName;
     in.ReadCountedText(s.DisplayVersion);
-    s.DisplayVersionWide = WideFromCodePage(s.DisplayVersion, kCodePageAnsi);
+    s.DisplayVersionWide = WideFrom(s.DisplayVersion, kCodePageAnsi);
 
     // Item 19: the installation folder.
     in.ReadZeroEndedWide(s.InstallFolderSetting);
@@ -380,7 +384,7 @@ void ReadSettings(SettingsStream &in, Settings &s)
         in.ReadCountedText(s.RequiredProductName);
         in.ReadCountedText(s.RequiredProductDisplayName);
         in.ReadCountedText(s.RequiredProductMinVersion);
-        const String productName = CodePageFromWide(s.DisplayName, kCodePageAnsi);
+        const String productName = NarrowFrom(s.DisplayName, kCodePageAnsi);
         if (IsBlankNarrow(s.RequiredProductName))
             s.RequiredProductName = productName;
         if (IsBlankNarrow(s.RequiredProductDisplayName))
@@ -392,7 +396,8 @@ void ReadSettings(SettingsStream &in, Settings &s)
     in.ReadCountedText(s.DesktopFolder);
     if (s.DesktopFolder.Empty() && (s.ProductFlags & ProductFlag::DesktopFolderDefaultsToProduct))
         s.DesktopFolder = s.DisplayName;
-    s.DesktopFolderNarrow = CodePageFromWide(s.DesktopFolder, kCodePageAnsi);
+    s.DesktopFolderNarrow = NarrowFrom(s.DesktopFolder, kCodePageAnsi);
+    s.DesktopShortcuts = DesktopShortcutsFolder(s.ShortcutMode, s.DesktopFolder);
     in.ReadText4(s.FileStepBlock);
     in.ReadCountedText(s.PreInstallBatch);
     in.ReadCountedText(s.PostInstallBatch);
@@ -674,7 +679,7 @@ bool WriteSettings(const Settings &s, String &record, String &problem)
     out.WriteI32(int32_t(s.Shortcuts.size()));
     for (const ShortcutRecord &r : s.Shortcuts) {
         out.WriteZeroEnded(r.target);
-        out.WriteZeroEnded(CodePageFromWide(r.name, kCodePageUtf8));
+        out.WriteZeroEnded(NarrowFrom(r.name, kCodePageUtf8));
         out.WriteZeroEnded(r.icon);
         out.WriteCountedText(r.arguments);
         out.WriteZeroEnded(r.workingFolder);

@@ -48,6 +48,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/codepage.h"
 #include "core/date_time.h"
 #include "core/string.h"
 #include "setupdata/windows_version.h"
@@ -147,7 +148,7 @@ struct LanguageTable {
     std::vector<String> names;                  // wide
     std::vector<std::vector<String>> rows;      // rows[id][language], wide
     int active = 0;                             // index into names
-    int codePage = 1252;                        // 8-bit code page of the active language's messages
+    int codePage = kCodePageWindows1252;        // 8-bit code page of the active language's messages
 };
 
 // Indexes of Settings::DialogVariants (item 55).
@@ -225,6 +226,7 @@ struct Settings {
     String StartSound;                      // wave file image; empty for none
     String DesktopFolder;                   // wide
     String DesktopFolderNarrow;             // derived: 8-bit copy
+    String DesktopShortcuts;                // derived: the %DesktopShortcuts% folder
     String FileStepBlock;
     String PreInstallBatch;                 // item 46, 8-bit batch texts
     String PostInstallBatch;

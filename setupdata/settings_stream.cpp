@@ -141,51 +141,36 @@ bool SettingsStream::ReadText4(String &dest)
     return ReadBytesOfLength(dest, length);
 }
 
-// Both zero-ended forms read fixed pieces through the primitive read, so that a text that runs to
-// the end of the record ends at the zero fill of the last piece, exactly as any other read past
-// the end does; the position then steps back to just after the terminator.
+// The zero-ended forms scan the record in place. The result is that of reading fixed pieces through
+// the primitive read: a text that runs to the end holds what remains (a trailing odd byte of a wide
+// text becomes a unit with a zero high byte, as the zero fill makes it) and the read fails.
 bool SettingsStream::ReadZeroEnded(String &dest)
 {
-    dest.Clear();
-    uint8_t piece[kZeroEndedPiece];
-    for (;;) {
-        const int32_t start = position_;
-        const bool complete = Read(piece, kZeroEndedPiece);
-        const void *zero = std::memchr(piece, 0, sizeof piece);
-        if (zero) {
-            const int32_t used = static_cast<int32_t>(static_cast<const uint8_t *>(zero) - piece);
-            dest.Append(reinterpret_cast<const char *>(piece), used);
-            const bool terminated = start + used < size_;
-            position_ = terminated ? start + used + 1 : size_;
-            return terminated;
-        }
-        dest.Append(reinterpret_cast<const char *>(piece), kZeroEndedPiece);
-        if (!complete)
-            return false;   // cannot happen: a short piece ends in zero fill
-    }
+    const uint8_t *start = bytes_ + position_;
+    const int32_t remaining = size_ - position_;
+    const void *zero = remaining > 0 ? std::memchr(start, 0, static_cast<size_t>(remaining)) : nullptr;
+    const int32_t used =
+        zero ? static_cast<int32_t>(static_cast<const uint8_t *>(zero) - start) : remaining;
+    dest.Assign(reinterpret_cast<const char *>(start), used);
+    position_ = zero ? position_ + used + 1 : size_;
+    return zero != nullptr;
 }
 
 bool SettingsStream::ReadZeroEndedWide(String &dest)
 {
-    dest.Clear();
-    uint8_t piece[kZeroEndedWidePiece];
-    static_assert(kZeroEndedWidePiece % 2 == 0, "pieces hold whole UTF-16 units");
-    for (;;) {
-        const int32_t start = position_;
-        const bool complete = Read(piece, kZeroEndedWidePiece);
-        int32_t used = 0;
-        while (used < kZeroEndedWidePiece && (piece[used] | piece[used + 1]) != 0)
-            used += 2;
-        if (used < kZeroEndedWidePiece) {
-            dest.Append(reinterpret_cast<const char *>(piece), used);
-            const bool terminated = start + used + 2 <= size_;
-            position_ = terminated ? start + used + 2 : size_;
-            return terminated;
-        }
-        dest.Append(reinterpret_cast<const char *>(piece), kZeroEndedWidePiece);
-        if (!complete)
-            return false;
+    const uint8_t *start = bytes_ + position_;
+    const int32_t remaining = size_ - position_;
+    int32_t used = 0;
+    while (used + 1 < remaining && (start[used] | start[used + 1]) != 0)
+        used += 2;
+    const bool terminated = used + 1 < remaining;
+    dest.Assign(reinterpret_cast<const char *>(start), used);
+    if (!terminated && used < remaining && start[used] != 0) {
+        dest.AppendByte(static_cast<char>(start[used]));
+        dest.AppendByte(0);
     }
+    position_ = terminated ? position_ + used + 2 : size_;
+    return terminated;
 }
 
 // ---------------------------------------------------------------------------------------------

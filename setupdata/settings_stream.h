@@ -24,8 +24,6 @@
 constexpr int32_t kCountedTextMaxLength = 0x40000000;
 // One-byte prefixes stop below this value; 255 introduces the longer forms.
 constexpr uint8_t kCountedTextLongPrefix = 255;
-constexpr int32_t kZeroEndedPiece = 512;       // bytes per read of a zero-ended 8-bit text
-constexpr int32_t kZeroEndedWidePiece = 1024;  // bytes per read of a zero-ended wide text
 
 class SettingsStream {
 public:

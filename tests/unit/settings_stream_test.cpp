@@ -94,9 +94,9 @@ TEST(SettingsStreamRead, FixedLengthTexts)
     EXPECT_EQ(text, String("f"));
 }
 
-TEST(SettingsStreamRead, ZeroEndedTextsAcrossPiecesAndAtTheEnd)
+TEST(SettingsStreamRead, ZeroEndedTextsLongAndRunningToTheEnd)
 {
-    const String longText = Filled(kZeroEndedPiece + 100, 'a');
+    const String longText = Filled(612, 'a');
     String record(longText);
     record.AppendByte(0).Append("bc").AppendByte(0).Append("de");
     SettingsStream in(record);
@@ -113,9 +113,9 @@ TEST(SettingsStreamRead, ZeroEndedTextsAcrossPiecesAndAtTheEnd)
     EXPECT_TRUE(text.Empty());
 }
 
-TEST(SettingsStreamRead, ZeroEndedWideTextsAcrossPiecesAndAtTheEnd)
+TEST(SettingsStreamRead, ZeroEndedWideTextsLongAndRunningToTheEnd)
 {
-    std::u16string units(kZeroEndedWidePiece / 2 + 7, u'\x20AC');
+    std::u16string units(519, u'\x20AC');
     const String longText(units.c_str());
     String record(longText);
     record.AppendWideChar(0).AppendWide(u"xy").AppendWideChar(0);

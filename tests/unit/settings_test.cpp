@@ -487,6 +487,7 @@ TEST_F(SettingsRecord, InstallationFolderFromTheSetting)
         {u"D:\\Apps", 0, u"", u"D:\\Apps"},
         {u"\\\\server\\share\\X", 0, u"", u"\\\\server\\share\\X"},
         {u"<master>", 0, u"", u"<master>"},
+        {u"<Master>", 0, u"", u"<Master>"},
         {u"hklm\\Software\\Vendor\\Path", 0, u"", u"hklm\\Software\\Vendor\\Path"},
         {u"HKCU\\Software\\Vendor\\Path", 0, u"", u"HKCU\\Software\\Vendor\\Path"},
         {u"HKCUX", 0, u"", u"C:\\Program Files (x86)\\HKCUX"},

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "core/string.h"
 
 TEST(StringStorage, ResizeToZeroFreesTheBufferAndReadsEmpty)
@@ -17,6 +19,18 @@ TEST(StringStorage, WideTextOfThreeUnitsHasLengthSixAndTwoZeroBytes)
     EXPECT_EQ(s.Length(), 6);
     EXPECT_EQ(s.Bytes()[6], 0);
     EXPECT_EQ(s.Bytes()[7], 0);
+}
+
+TEST(StringStorage, TryResizeRefusesWhatCannotBeHadAndKeepsTheText)
+{
+    String s("abc");
+    EXPECT_FALSE(s.TryResize(INT32_MAX));
+    EXPECT_STREQ(s.Bytes(), "abc");
+    ASSERT_TRUE(s.TryResize(100));
+    EXPECT_EQ(s.Length(), 100);
+    EXPECT_EQ(s.Bytes()[100], 0);
+    EXPECT_EQ(s.Bytes()[101], 0);
+    EXPECT_EQ(s.Bytes()[1], 'b');
 }
 
 TEST(StringHash, AddsWordsThenSignedTailBytesThenTheLength)
