@@ -40,6 +40,18 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 done, 1 failed, 2 wrong usage.\n";
 
+std::string SizeText(uint64_t bytes)
+{
+    char text[32];
+    if (bytes < 10 * 1024)
+        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+    else if (bytes < 10 * 1024 * 1024)
+        std::snprintf(text, sizeof text, "%.1f KiB", bytes / 1024.0);
+    else
+        std::snprintf(text, sizeof text, "%.1f MiB", bytes / 1048576.0);
+    return text;
+}
+
 int Usage(const std::string &problem)
 {
     std::fprintf(stderr, "kestrival-pack: %s\nTry 'kestrival-pack --help'.\n", problem.c_str());
@@ -134,9 +146,9 @@ int RunPackCommand(int argc, char **argv)
         options.progress = !quiet && StdoutIsTerminal();
         const PackSummary summary = PackInstaller(p, options);
         if (!quiet)
-            std::printf("%s: %d file%s, %.1f MiB of content in a %.1f MiB installer\n", output.c_str(),
+            std::printf("%s: %d file%s, %s of content, an installer of %s\n", output.c_str(),
                         summary.files, summary.files == 1 ? "" : "s",
-                        summary.contentBytes / 1048576.0, summary.installerBytes / 1048576.0);
+                        SizeText(summary.contentBytes).c_str(), SizeText(summary.installerBytes).c_str());
         return kExitDone;
     } catch (const PackError &e) {
         std::fprintf(stderr, "kestrival-pack: %s\n", e.what());

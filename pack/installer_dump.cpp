@@ -161,8 +161,8 @@ std::string Quoted(const std::string &text)
             out += "\\n";
         else if (c == '\t')
             out += "\\t";
-        else if (c == '"' || c == '\\')
-            out += std::string("\\") + c;
+        else if (c == '"')
+            out += "\\\"";
         else
             out += c;
     }

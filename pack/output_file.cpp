@@ -1,11 +1,39 @@
 #include "pack/output_file.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "pack/pack_error.h"
+
+namespace {
+
+// The temporary file being written, for the signal handler: an interrupted run (Ctrl-C, a killed
+// build) removes it as a failed one does.
+std::atomic<const char *> g_partialFile{nullptr};
+
+extern "C" void RemovePartialFileAndDie(int signal)
+{
+    if (const char *path = g_partialFile.load())
+        unlink(path);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void WatchPartialFile(const char *path)
+{
+    g_partialFile.store(path);
+    if (path) {
+        std::signal(SIGINT, RemovePartialFileAndDie);
+        std::signal(SIGTERM, RemovePartialFileAndDie);
+        std::signal(SIGHUP, RemovePartialFileAndDie);
+    }
+}
+
+} // namespace
 
 void ThrowSystemError(const std::string &what)
 {
@@ -27,10 +55,12 @@ OutputFile::OutputFile(const std::string &target) : target_(target)
         errno = error;
         ThrowSystemError("cannot open " + temporary_);
     }
+    WatchPartialFile(temporary_.c_str());
 }
 
 OutputFile::~OutputFile()
 {
+    WatchPartialFile(nullptr);
     if (file_) {
         fclose(file_);
         unlink(temporary_.c_str());
@@ -61,16 +91,6 @@ void OutputFile::WriteAt(uint64_t offset, const void *bytes, size_t length)
         Fail("cannot seek in");
 }
 
-void OutputFile::ReadAt(uint64_t offset, void *bytes, size_t length)
-{
-    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0)
-        Fail("cannot seek in");
-    if (length && fread(bytes, 1, length, file_) != length)
-        Fail("cannot read back");
-    if (fseeko(file_, 0, SEEK_END) != 0)
-        Fail("cannot seek in");
-}
-
 void OutputFile::Commit()
 {
     if (fflush(file_) != 0 || fsync(fileno(file_)) != 0)
@@ -94,4 +114,5 @@ void OutputFile::Commit()
         errno = error;
         ThrowSystemError("cannot rename " + temporary_ + " to " + target_);
     }
+    WatchPartialFile(nullptr);
 }

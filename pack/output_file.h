@@ -16,7 +16,6 @@ public:
 
     void Write(const void *bytes, size_t length);
     void WriteAt(uint64_t offset, const void *bytes, size_t length);   // then back to the end
-    void ReadAt(uint64_t offset, void *bytes, size_t length);
     uint64_t Size() const { return size_; }
 
     // Flushes, closes and renames the temporary file onto the target.

@@ -278,10 +278,10 @@ private:
     void ReadProduct(ProjectTable &t)
     {
         const TomlValue *name = t.Text("name");
-        if (!name || TextOf(*name).empty())
-            FailAt(t.Self(), "[product] needs a \"name\" (the product's name)");
-        productName_ = TextOf(*name);
-        s_.DisplayName = WideText(*name, productName_);
+        if (name) {
+            productName_ = TextOf(*name);
+            s_.DisplayName = WideText(*name, productName_);
+        }
         s_.DisplayVersion = NarrowKey(t, "version");
         s_.Publisher = NarrowKey(t, "publisher");
         s_.ProductDescription = WideKey(t, "description");
@@ -294,7 +294,10 @@ private:
         s_.ExtraSpace = t.Integer("extra_space", 0, 0, INT64_MAX);
         s_.UnsupportedSystems = UnsupportedSystems(t);
         ReadFlags("product", &t, s_);
+        // Unknown keys first: a misspelt "name" is better reported as such than as a missing one.
         t.Finish();
+        if (productName_.empty())
+            FailAt(t.Self(), "[product] needs a \"name\" (the product's name)");
     }
 
     uint32_t UnsupportedSystems(ProjectTable &t)

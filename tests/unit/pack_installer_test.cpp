@@ -33,17 +33,17 @@ void Put32(std::vector<uint8_t> &b, size_t at, uint32_t v)
 }
 
 // A minimal PE32 image of the shape the linker gives the setup program: DOS header, PE header,
-// optional header with 16 directories, three sections of one file-alignment unit each, and room
+// optional header with 16 directories, four sections of one file-alignment unit each, and room
 // in the headers for one more section entry.
 std::vector<uint8_t> FakeStub()
 {
     constexpr uint32_t pe = 0x40, optional = pe + 24, table = optional + 224;
-    std::vector<uint8_t> b(0x400 + 3 * 0x200, 0);
+    std::vector<uint8_t> b(0x400 + 4 * 0x200, 0);
     b[0] = 'M', b[1] = 'Z';
     Put32(b, 60, pe);
     std::memcpy(&b[pe], "PE\0\0", 4);
     Put16(b, pe + 4, 0x14C);          // i386
-    Put16(b, pe + 6, 3);              // sections
+    Put16(b, pe + 6, 4);              // sections
     Put16(b, pe + 20, 224);           // optional header size
     Put16(b, pe + 22, 0x102);         // executable, 32-bit
     Put16(b, optional, 0x10B);        // PE32
@@ -54,12 +54,12 @@ std::vector<uint8_t> FakeStub()
     Put32(b, optional + 36, 0x200);   // file alignment
     Put16(b, optional + 40, 6);       // OS version 6.0
     Put16(b, optional + 48, 6);
-    Put32(b, optional + 56, 0x4000);  // size of image
+    Put32(b, optional + 56, 0x5000);  // size of image
     Put32(b, optional + 60, 0x400);   // size of headers
     Put16(b, optional + 68, 2);       // GUI subsystem
     Put32(b, optional + 92, 16);      // directories
-    const char *names[] = {".text", ".data", ".rsrc"};
-    for (uint32_t i = 0; i < 3; ++i) {
+    const char *names[] = {".text", ".data", ".rdata", ".rsrc"};
+    for (uint32_t i = 0; i < 4; ++i) {
         const size_t e = table + i * 40;
         std::memcpy(&b[e], names[i], std::strlen(names[i]));
         Put32(b, e + 8, 0x100);                   // virtual size
@@ -227,6 +227,16 @@ TEST_F(PackInstallerTest, EveryWayOfStoringTheDataReadsBack)
         else
             EXPECT_EQ(dump.sectionRawSize % 0x1000, 0u);
     }
+}
+
+TEST_F(PackInstallerTest, AProductWithoutFilesHasAnEmptyDataBlock)
+{
+    std::ofstream(Path("p.toml")) << "[product]\nname = \"Nothing\"\n";
+    PackInstaller(ReadProject(Path("p.toml")), Options("nothing.exe"));
+    const InstallerDump dump = DumpInstaller(Path("nothing.exe"));
+    EXPECT_EQ(dump.header.fileCount, 0);
+    EXPECT_EQ(dump.header.dataSize, 0);
+    EXPECT_TRUE(dump.files.empty());
 }
 
 TEST_F(PackInstallerTest, AFailedRunLeavesNoOutputAndKeepsAnOldOne)

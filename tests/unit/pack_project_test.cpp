@@ -185,8 +185,9 @@ TEST(PackProjectDefaults, BuiltInRowsCarryTheConversionsTheirUsersPass)
                 want = e.conversions;
         EXPECT_EQ(conversions, want) << "row " << rows[i].row << " (" << rows[i].name << ")";
         EXPECT_EQ(LanguageRowByName(rows[i].name), rows[i].row);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LT(rows[i - 1].row, rows[i].row);
+        }
     }
     EXPECT_TRUE(IsSingleIntFormat(String(DefaultLanguageText(13).c_str())));
 }
