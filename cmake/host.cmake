@@ -47,15 +47,31 @@ target_link_libraries(unit_tests PRIVATE ks_pack GTest::gtest_main)
 target_compile_definitions(unit_tests PRIVATE KS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 
-# Fuzz targets: tests/fuzz/*_fuzz.cpp, each a libFuzzer binary.
+# Fuzz targets: tests/fuzz/*_fuzz.cpp, each a libFuzzer binary, and the program that writes their
+# seed corpora. The library gets the fuzzer's coverage instrumentation without its main.
+file(GLOB fuzzers CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp")
 if(KS_FUZZ)
-  file(GLOB fuzzers CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp")
+  target_compile_options(ks_portable PRIVATE -fsanitize=fuzzer-no-link)
   foreach(src IN LISTS fuzzers)
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_compile_options(${name} PRIVATE ${KS_WARNINGS} -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${name} PRIVATE ks_portable)
+  endforeach()
+  add_executable(fuzz_seeds ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_seeds.cpp)
+  target_compile_options(fuzz_seeds PRIVATE ${KS_WARNINGS})
+  target_link_libraries(fuzz_seeds PRIVATE ks_portable)
+else()
+  # Short runs of the fuzz build's targets (make fuzz-build) as part of the tests; skipped while
+  # that build does not exist.
+  set(KS_FUZZ_BUILD "${CMAKE_SOURCE_DIR}/build/fuzz" CACHE PATH "The fuzz build whose targets the tests run")
+  set(KS_FUZZ_TEST_SECONDS 20 CACHE STRING "Seconds each fuzz target runs in the tests")
+  foreach(src IN LISTS fuzzers)
+    get_filename_component(name ${src} NAME_WE)
+    add_test(NAME fuzz.${name}
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run-one ${KS_FUZZ_BUILD} ${name} ${KS_FUZZ_TEST_SECONDS})
+    set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz SKIP_RETURN_CODE 77 TIMEOUT 300)
   endforeach()
 endif()
 
