@@ -109,7 +109,8 @@ void ReadInstaller(const MappedFile &file, InstallerDump &dump)
 
     SetupContainer container;
     const String record = OpenSetupContainer(section, length, kInstallerTitle, container);
-    CheckSetupScriptChecksum(record, container.header.scriptChecksum);
+    if (!SetupScriptChecksumMatches(record, container.header.scriptChecksum))
+        ReportCorruption(kCorruptScriptChecksum);
     dump.header = container.header;
     dump.imageChecksum = ImageChecksum(file.Bytes(), location.rawDataPosition, location);
 

@@ -15,6 +15,8 @@
 #include "pack/pack_error.h"
 #include "pack/project.h"
 #include "setupdata/checksum.h"
+#include "setupdata/container.h"
+#include "setupdata/file_record.h"
 #include "setupdata/settings_flags.h"
 
 namespace fs = std::filesystem;
@@ -227,6 +229,42 @@ TEST_F(PackInstallerTest, EveryWayOfStoringTheDataReadsBack)
         else
             EXPECT_EQ(dump.sectionRawSize % 0x1000, 0u);
     }
+}
+
+// The packer streams chunks out of the writer; what it receives must be the block the writer would
+// have kept, with the size and checksum the header is given.
+TEST(PackChunkSink, ReceivesExactlyTheBlockTheWriterWouldHold)
+{
+    std::vector<uint8_t> content(30000);
+    std::mt19937 random(3);
+    for (uint8_t &b : content)
+        b = uint8_t(random() % 7);
+    FileRecord file;
+    file.name = String("a.bin");
+
+    FileDataWriter kept(4096, true, 6, nullptr);
+    WriteFileRecord(kept, file, content.data(), int32_t(content.size()));
+    ASSERT_TRUE(kept.Finish());
+
+    std::string streamed;
+    FileDataWriter sunk(4096, true, 6, nullptr);
+    sunk.SetChunkSink(
+        [](void *context, const void *bytes, int32_t length) {
+            static_cast<std::string *>(context)->append(static_cast<const char *>(bytes), size_t(length));
+            return true;
+        },
+        &streamed);
+    BeginFileRecord(sunk, file, int32_t(content.size()));
+    for (size_t at = 0; at < content.size(); at += 1000)
+        sunk.Write(content.data() + at, 1000);
+    EndFileRecord(sunk, SetupChecksum(content.data(), int64_t(content.size())));
+    ASSERT_TRUE(sunk.Finish());
+
+    EXPECT_TRUE(sunk.Block().Empty());
+    EXPECT_EQ(streamed, std::string(kept.Block().Bytes(), size_t(kept.Block().Length())));
+    EXPECT_EQ(sunk.DataSize(), int64_t(streamed.size()));
+    EXPECT_EQ(sunk.DataChecksum(), SetupChecksum(streamed.data(), int64_t(streamed.size())));
+    EXPECT_EQ(kept.DataChecksum(), sunk.DataChecksum());
 }
 
 TEST_F(PackInstallerTest, AProductWithoutFilesHasAnEmptyDataBlock)
