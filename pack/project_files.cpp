@@ -17,6 +17,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // A record field as an entry or a rule sets it, with the value that set it (for messages).
+// `date = "modified"`: the file's own modification time (the default, which a rule may restore).
+constexpr DateTime kModificationTime{INT32_MIN, 0, 0, 0, 0, 0};
+
 template <typename T>
 struct Field {
     std::optional<T> value;
@@ -137,10 +140,8 @@ RecordFields ReadRecordFields(ProjectTable &t)
                                {"if-missing", 0x0C}, {"unless-newer", 0x10}})));
     if (const TomlValue *v = t.Get("attributes"))
         Set(f.attributes, v, AttributesOf(*v));
-    if (const TomlValue *v = t.Get("date")) {
-        if (!(v->is_string() && TextOf(*v) == "modified"))
-            Set(f.date, v, DateOf(*v));
-    }
+    if (const TomlValue *v = t.Get("date"))
+        Set(f.date, v, v->is_string() && TextOf(*v) == "modified" ? kModificationTime : DateOf(*v));
     ReadText(t, "version", f.version);
     ReadText(t, "display_name", f.displayName);
     ReadText(t, "shortcut_name", f.shortcutName);
@@ -221,7 +222,8 @@ FileRecord MakeRecord(const RecordFields &f, const std::string &name, const std:
         FailAt(*f.shortcutIcon.at, "\"shortcut_icon\" needs desktop_shortcut or start_menu_shortcut "
                                    "(the record carries an icon only with one of them)");
     r.attributes = f.attributes.value.value_or(kNoAttributes);
-    r.time = f.date.value ? *f.date.value : FileModificationDate(source);
+    r.time = f.date.value && !(*f.date.value == kModificationTime) ? *f.date.value
+                                                                   : FileModificationDate(source);
 
     const Field<std::string> &label = f.version.value ? f.version
                                       : f.displayName.value ? f.displayName

@@ -12,6 +12,7 @@
 #include "pack/glob.h"
 #include "pack/pack_error.h"
 #include "pack/project.h"
+#include "pack/project_files.h"
 #include "pack/project_table.h"
 #include "setupdata/language.h"
 #include "setupdata/settings_flags.h"
@@ -216,15 +217,17 @@ TEST(PackProjectLanguages, ProjectRowsOverrideTheBuiltInTextsPerLanguage)
 TEST(PackProjectFiles, RulesApplyInOrderToTheFilesTheyMatch)
 {
     const ProjectFolder folder;
+    folder.Write("payload/sub/d.txt", "delta");
     const Project p = folder.Read(
         "[product]\nname = \"P\"\n"
         "[[files]]\nfrom = \"payload\"\nto = \"app\"\nexclude = \"*.tmp\"\nattributes = [\"archive\"]\n"
         "date = 2021-03-04T05:06:07\n"
         "[[files.rule]]\nmatch = \"*.dll\"\ntype = \"system\"\nversion = \"2.0\"\npermanent = true\n"
         "[[files.rule]]\nmatch = \"sub/**\"\nreplace = \"unless-newer\"\ndate = 2022-01-02\n"
+        "[[files.rule]]\nmatch = \"sub/d.txt\"\ndate = \"modified\"\n"
         "[[files]]\nfrom = \"licence.txt\"\nname = \"Licence.txt\"\nstart_menu_shortcut = true\n"
         "shortcut_icon = \"%InstallDir%\\\\icon.ico\"\n");
-    ASSERT_EQ(p.files.size(), 3u);
+    ASSERT_EQ(p.files.size(), 4u);
 
     const FileRecord &a = p.files[0].record;
     EXPECT_EQ(a.name, String("app\\a.txt"));
@@ -239,7 +242,10 @@ TEST(PackProjectFiles, RulesApplyInOrderToTheFilesTheyMatch)
     EXPECT_EQ(b.flags, kFileFlagPermanent | 0x10);
     EXPECT_EQ(b.time, (DateTime{2022, 1, 2, -1, 0, 0}));
 
-    const FileRecord &l = p.files[2].record;
+    // A later rule gives d.txt its modification time back.
+    EXPECT_EQ(p.files[2].record.time, FileModificationDate(p.files[2].source));
+
+    const FileRecord &l = p.files[3].record;
     EXPECT_EQ(l.name, String("Licence.txt"));
     EXPECT_EQ(l.flags, kFileFlagStartMenuShortcut);
     EXPECT_EQ(l.shortcutIcon, String("%InstallDir%\\icon.ico"));
