@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <vector>
@@ -16,6 +17,8 @@
 #include "setupdata/file_record.h"
 #include "setupdata/pe_image.h"
 #include "setupdata/settings_flags.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -84,6 +87,9 @@ void PackFile(const ProjectFile &file, FileDataWriter &data, std::vector<char> &
 PackSummary PackInstaller(const Project &project, const PackOptions &options)
 {
     PackSummary summary;
+    std::error_code sameError;
+    if (fs::equivalent(options.stub, options.output, sameError))
+        throw PackError("the output " + options.output + " would replace the setup program it is built on");
     const std::vector<uint8_t> stub = ReadWholeFile(options.stub, "the setup program");
     const int level = options.level >= 0 ? options.level : project.package.level;
     const int32_t chunkSize = options.chunkSize > 0 ? options.chunkSize : project.package.chunkSize;
@@ -95,7 +101,8 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
     SetupHeader header;
     header.version = String(kSetupFormatVersion);
     header.productFlags2 = settings.ProductFlags2;
-    if (project.package.encrypt) {
+    // The flag decides, however it was set ([package] encrypt or a raw product_flags2).
+    if (header.Protected()) {
         std::array<uint8_t, 8> key = project.package.key;
         if (!project.package.keyGiven)
             DrawRandomKey(key);

@@ -339,7 +339,7 @@ private:
         s_.SharedPath = WideKey(t, "shared");
         s_.SharedFolderBase = static_cast<uint8_t>(t.Choice(
             "shared_base", 0,
-            {{"default", 0}, {"common-app-data", 1}, {"common-files-1", 2}, {"common-files-2", 3}},
+            {{"default", 0}, {"common-app-data", 1}, {"common-files-32", 2}, {"common-files-64", 3}},
             255));
         s_.SharedSubfolder = WideKey(t, "shared_in_install");
         s_.UninstallSubdir = WideKey(t, "uninstall_subfolder");
@@ -622,11 +622,6 @@ private:
         d.flags = static_cast<uint8_t>((t.Bool("at_restart", false) ? 0x1 : 0) |
                                        (t.Bool("at_restart_on_failure", false) ? 0x2 : 0) |
                                        (install ? 0x4 : 0) | (uninstall ? 0x8 : 0));
-        if (const TomlValue *raw = t.Get("flags")) {
-            if (!raw->is_integer() || raw->as_integer() < 0 || raw->as_integer() > 255)
-                FailAt(*raw, "\"flags\" must be an integer from 0 to 255");
-            d.flags |= static_cast<uint8_t>(raw->as_integer());
-        }
         t.Finish();
         s_.ConditionalDeletions.push_back(d);
     }

@@ -286,6 +286,10 @@ TEST_F(PackInstallerTest, AFailedRunLeavesNoOutputAndKeepsAnOldOne)
     EXPECT_THROW(PackInstaller(project, missingStub), PackError);
     EXPECT_TRUE(Leftovers().empty());
 
+    // Writing over the stub itself would destroy the program the next run needs.
+    EXPECT_THROW(PackInstaller(project, Options("stub.exe")), PackError);
+    EXPECT_EQ(ReadAll(stub_), FakeStub());
+
     WriteAll(Path("not-a-program.exe"), std::vector<uint8_t>(4096, 'x'));
     PackOptions badStub = Options("out.exe");
     badStub.stub = Path("not-a-program.exe");
