@@ -171,9 +171,17 @@ public:
     {
         ProjectTable top(root, "");
         std::optional<ProjectTable> product = top.Table("product");
-        if (!product)
+        if (!product) {
+            // A misspelt [product] is better reported as such than as a missing one.
+            for (const char *name : {"folders", "wizard", "window", "upgrade", "install", "log",
+                                     "uninstall", "batches", "notify", "package", "required_product",
+                                     "shortcut", "association", "delete", "close_program", "language",
+                                     "advanced", "files"})
+                top.Know(name);
+            top.Finish();
             throw PackError(p_.path + ": the project has no [product] table (it needs at least "
                                       "the product's name)");
+        }
         ReadProduct(*product);
         ReadSection(top, "folders", &ProjectReader::ReadFolders);
         ReadSection(top, "wizard", &ProjectReader::ReadWizard);

@@ -74,6 +74,7 @@ TEST(PackProjectErrors, NameTheLineAndWhatIsWrong)
     } cases[] = {
         {"[product]\nname = \n", 2, "missing value"},
         {"[product]\nnam = \"P\"\n", 2, "unknown key \"nam\" in [product] (did you mean \"name\"?)"},
+        {"[produkt]\nname = \"P\"\n", 1, "unknown key \"produkt\" at the top level (did you mean \"product\"?)"},
         {product + "[produkt]\nx = 1\n", 3, "unknown key \"produkt\" at the top level"},
         {product + "version = 3\n", 3, "\"version\" must be a text, not an integer"},
         {product + "[wizard]\nstatus_time = 10000\n", 4, "\"status_time\" must be from 0 to 9999"},
