@@ -1,0 +1,3 @@
+#include "app/run_mode.h"
+
+RunMode g_runMode;
