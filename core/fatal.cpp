@@ -62,10 +62,14 @@ void Fatal(const char *message)
 
 void FatalFormat(const char *format, ...)
 {
-    char message[kMessageSize];
     va_list args;
     va_start(args, format);
+    FatalFormatList(format, args);
+}
+
+void FatalFormatList(const char *format, va_list args)
+{
+    char message[kMessageSize];
     std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
     Fatal(message);
 }
