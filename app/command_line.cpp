@@ -64,6 +64,10 @@ String ReadAtom(Text &rest)
     return atom;
 }
 
+// string_view::substr checks its range with an exception, which would bring the C++ exception
+// runtime into the program; the callers here have checked the length already.
+Text Tail(Text text, size_t from) { return Text(text.data() + from, text.size() - from); }
+
 Text View(const String &wide) { return Text(wide.Wide(), static_cast<size_t>(wide.WideLength())); }
 
 String WideOf(Text text) { return String(text.data(), static_cast<int32_t>(text.size())); }
@@ -71,7 +75,7 @@ String WideOf(Text text) { return String(text.data(), static_cast<int32_t>(text.
 Text WithoutEnclosingQuotes(Text value)
 {
     if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
-        return value.substr(1, value.size() - 2);
+        return Text(value.data() + 1, value.size() - 2);
     return value;
 }
 
@@ -117,19 +121,19 @@ bool ApplyOption(Text option, AnsiConverter toAnsi, RunMode &mode)
     if (EqualsIgnoringCase(option, u"A")) {
         mode.automatic = true;
     } else if (StartsWithIgnoringCase(option, u"D:")) {
-        mode.folderOverride = WideOf(WithoutEnclosingQuotes(option.substr(2)));
+        mode.folderOverride = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
     } else if (StartsWithIgnoringCase(option, u"N:")) {
-        mode.productNameOverride = WideOf(WithoutEnclosingQuotes(option.substr(2)));
+        mode.productNameOverride = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
     } else if (StartsWithIgnoringCase(option, u"U")) {
         mode.uninstallRequested = true;
         if (option.size() > 1 && option[1] == u':')
-            mode.uninstallName = WideOf(WithoutEnclosingQuotes(option.substr(2)));
+            mode.uninstallName = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
     } else if (StartsWithIgnoringCase(option, u"R:\"")) {
-        mode.runAfterInstall = BackquotesToQuotes(WithoutTrailingQuote(option.substr(3)));
+        mode.runAfterInstall = BackquotesToQuotes(WithoutTrailingQuote(Tail(option, 3)));
     } else {
         for (int i = 0; i < 3; ++i) {
             if (StartsWithIgnoringCase(option, kBatchPrefixes[i])) {
-                mode.batchAdditions[i] = BatchAddition(option.substr(kBatchPrefixes[i].size()), toAnsi);
+                mode.batchAdditions[i] = BatchAddition(Tail(option, kBatchPrefixes[i].size()), toAnsi);
                 return true;
             }
         }
@@ -161,7 +165,7 @@ CommandLineResult ParseCommandLine(const char16_t *commandLine, AnsiConverter to
         const Text text = View(atom);
         if (text.front() != u'/' && text.front() != u'-') {
             result.error = CommandLineError::UnexpectedParameter;
-        } else if (text.size() > 1 && !ApplyOption(text.substr(1), toAnsi, mode)) {
+        } else if (text.size() > 1 && !ApplyOption(Tail(text, 1), toAnsi, mode)) {
             result.error = CommandLineError::IllegalAtom;
         }
         if (result.error != CommandLineError::None) {
