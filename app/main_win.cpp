@@ -66,7 +66,8 @@ void ReadCommandLine()
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    // Before anything can load a library by name.
+    // Before anything can load a library by name. A system that allows neither restriction keeps
+    // its default search order: there is nothing better to fall back to.
     RestrictDllSearchToSystemFolder();
     InstallCrashHandler();
     // Without OLE the shell and COM steps fail and say so themselves; the run goes on.

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
+#include "app/dll_search_win.h"
 #include "app/exit.h"
 #include "app/fatal_error.h"
 #include "core/crash_win.h"
@@ -91,6 +93,29 @@ TEST(StartUpDeathTest, ExitInsideAnExitStepOnlyEndsTheProcess)
             ExitInstaller(1);
         },
         testing::ExitedWithCode(9), "^progress log $");
+}
+
+// A copy of this test program, named like a library, beside the program: found by name until the
+// search is restricted to the system folder.
+TEST(DllSearch, ALibraryBesideTheProgramIsNotLoadedByNameOnceRestricted)
+{
+    wchar_t self[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, self, 32768);
+    ASSERT_GT(length, 0u);
+    std::wstring planted(self, length);
+    planted.replace(planted.find_last_of(L'\\') + 1, std::wstring::npos, L"ks-planted-check.dll");
+    ASSERT_TRUE(CopyFileW(self, planted.c_str(), FALSE));
+
+    HMODULE before = LoadLibraryW(L"ks-planted-check.dll");
+    EXPECT_NE(before, nullptr);
+    if (before)
+        FreeLibrary(before);
+    EXPECT_TRUE(RestrictDllSearchToSystemFolder());
+    HMODULE after = LoadLibraryW(L"ks-planted-check.dll");
+    EXPECT_EQ(after, nullptr);
+    if (after)
+        FreeLibrary(after);
+    DeleteFileW(planted.c_str());
 }
 
 } // namespace
