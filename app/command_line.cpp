@@ -2,6 +2,9 @@
 
 #include <string_view>
 
+#include "core/codepage.h"
+#include "core/path_text.h"
+
 namespace {
 
 using Text = std::u16string_view;
@@ -95,9 +98,11 @@ String BackquotesToQuotes(Text value)
 }
 
 // 8-bit batch commands: the ANSI text with its trailing quote removed, ` -> " and ~~ -> CR LF.
-String BatchAddition(Text value, AnsiConverter toAnsi)
+String BatchAddition(Text value)
 {
-    const String ansi = toAnsi(WideOf(value));
+    String ansi;
+    // A failed conversion leaves the text empty: no commands are added rather than garbled ones.
+    CodePageFromWide(value.data(), static_cast<int32_t>(value.size()), kCodePageAnsi, "?", ansi);
     std::string_view text(ansi.Bytes(), static_cast<size_t>(ansi.Length()));
     if (!text.empty() && text.back() == '"')
         text.remove_suffix(1);
@@ -114,26 +119,27 @@ String BatchAddition(Text value, AnsiConverter toAnsi)
 }
 
 // Applies one option (the atom without its "/" or "-"); false when no option matches.
-bool ApplyOption(Text option, AnsiConverter toAnsi, RunMode &mode)
+bool ApplyOption(Text option, RunMode &mode, CommandLineOverrides &overrides)
 {
     static constexpr Text kBatchPrefixes[3] = {u"B1:\"", u"B2:\"", u"B3:\""};
 
     if (EqualsIgnoringCase(option, u"A")) {
         mode.automatic = true;
     } else if (StartsWithIgnoringCase(option, u"D:")) {
-        mode.folderOverride = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
+        overrides.installFolder = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
+        overrides.installFolderText = PathTextFromWide(overrides.installFolder);
     } else if (StartsWithIgnoringCase(option, u"N:")) {
-        mode.productNameOverride = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
+        overrides.productName = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
     } else if (StartsWithIgnoringCase(option, u"U")) {
-        mode.uninstallRequested = true;
+        mode.uninstall = true;
         if (option.size() > 1 && option[1] == u':')
-            mode.uninstallName = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
+            mode.uninstallProduct = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
     } else if (StartsWithIgnoringCase(option, u"R:\"")) {
-        mode.runAfterInstall = BackquotesToQuotes(WithoutTrailingQuote(Tail(option, 3)));
+        overrides.runAfterInstall = BackquotesToQuotes(WithoutTrailingQuote(Tail(option, 3)));
     } else {
         for (int i = 0; i < 3; ++i) {
             if (StartsWithIgnoringCase(option, kBatchPrefixes[i])) {
-                mode.batchAdditions[i] = BatchAddition(Tail(option, kBatchPrefixes[i].size()), toAnsi);
+                overrides.batchAdditions[i] = BatchAddition(Tail(option, kBatchPrefixes[i].size()));
                 return true;
             }
         }
@@ -151,7 +157,7 @@ bool ApplyOption(Text option, AnsiConverter toAnsi, RunMode &mode)
 
 } // namespace
 
-CommandLineResult ParseCommandLine(const char16_t *commandLine, AnsiConverter toAnsi, RunMode &mode)
+CommandLineResult ParseCommandLine(const char16_t *commandLine, RunMode &mode, CommandLineOverrides &overrides)
 {
     Text rest = commandLine ? Text(commandLine) : Text();
     ReadAtom(rest); // the program's path
@@ -165,7 +171,7 @@ CommandLineResult ParseCommandLine(const char16_t *commandLine, AnsiConverter to
         const Text text = View(atom);
         if (text.front() != u'/' && text.front() != u'-') {
             result.error = CommandLineError::UnexpectedParameter;
-        } else if (text.size() > 1 && !ApplyOption(Tail(text, 1), toAnsi, mode)) {
+        } else if (text.size() > 1 && !ApplyOption(Tail(text, 1), mode, overrides)) {
             result.error = CommandLineError::IllegalAtom;
         }
         if (result.error != CommandLineError::None) {

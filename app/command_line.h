@@ -8,7 +8,8 @@
 // this order (the first match wins):
 //
 //   A          automatic mode
-//   D:value    installation folder; one pair of enclosing quotes removed
+//   D:value    installation folder; one pair of enclosing quotes removed; kept as wide and as
+//              8-bit path text
 //   N:value    product name; one pair of enclosing quotes removed
 //   U[:value]  uninstall; a colon right after the U introduces the product name (enclosing quotes
 //              removed), so /uninstall requests uninstall mode without a name
@@ -35,13 +36,10 @@ struct CommandLineResult {
     String atom; // wide: the offending atom as written, prefix included
 };
 
-// Converts wide text to 8-bit text in the ANSI code page, "?" for characters that do not map.
-using AnsiConverter = String (*)(const String &wide);
-
-// Parses `commandLine` (wide, the whole line with the program's path first) into `mode`. The atoms
-// are applied in order; parsing stops at the first bad atom, so the options before it have taken
-// effect (a /silent before a bad atom keeps the usage message from being shown).
-CommandLineResult ParseCommandLine(const char16_t *commandLine, AnsiConverter toAnsi, RunMode &mode);
+// Parses `commandLine` (wide, the whole line with the program's path first) into `mode` and
+// `overrides`. The atoms are applied in order; parsing stops at the first bad atom, so the options
+// before it have taken effect (a /silent before a bad atom keeps the usage message from being shown).
+CommandLineResult ParseCommandLine(const char16_t *commandLine, RunMode &mode, CommandLineOverrides &overrides);
 
 // The message for a parse error, without the usage text: "Unexpected command line parameter:\r\n"
 // or "Illegal command line atom:\r\n" followed by the atom (wide).

@@ -2,17 +2,16 @@
 // ends the process with the given exit code.
 //
 // The order: the progress window, the installer window (minimised, destroyed, forgotten), the
-// window messages still pending, the temporary log file, the notification thread (waited for), the
-// firewall entry of the notification request, OLE, the process. The owners of those pieces plug
-// their part in with SetExitAction; ExitInstaller itself pumps the messages and ends OLE.
+// window messages still pending, the temporary log file, the notification threads (waited for) and
+// the firewall entry of the notification requests, OLE, the process. The owners of the windows and
+// the log plug their part in with SetExitAction; ExitInstaller itself pumps the messages, finishes
+// the notification requests and ends OLE.
 #pragma once
 
 enum class ExitStep {
     ProgressWindow,
     InstallerWindow,
     TemporaryLog,
-    NotificationThread,
-    FirewallEntry,
     Count
 };
 

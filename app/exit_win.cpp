@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "app/notification_win.h"
+
 namespace {
 
 constexpr int kStepCount = static_cast<int>(ExitStep::Count);
@@ -50,8 +52,7 @@ void ExitInstaller(int code)
     RunStep(ExitStep::InstallerWindow);
     PumpPendingMessages();
     RunStep(ExitStep::TemporaryLog);
-    RunStep(ExitStep::NotificationThread);
-    RunStep(ExitStep::FirewallEntry);
+    FinishNotificationRequests();
     if (g_oleInitialized)
         OleUninitialize();
     ExitProcess(static_cast<UINT>(code));

@@ -15,7 +15,7 @@ void RegisterFatalErrorHandler();
 [[noreturn]] void FatalError(const char *text);
 [[noreturn]] void FatalError(const char16_t *text);
 
-// printf-style, formatted into at most 4,095 characters. In the wide form wide text is "%ls".
+// printf-style (core/format.h), formatted into at most 4,095 characters.
 [[noreturn]] void FatalErrorFormat(const char *format, ...) __attribute__((format(printf, 1, 2)));
 [[noreturn]] void FatalErrorFormat(const char16_t *format, ...);
 

@@ -3,25 +3,27 @@
 #include <windows.h>
 
 #include <cstdarg>
-#include <cwchar>
 
-#include "app/ansi_text_win.h"
 #include "app/command_line.h"
 #include "app/error_box_win.h"
 #include "app/exit.h"
 #include "app/program_win.h"
+#include "core/codepage.h"
 #include "core/fatal.h"
+#include "core/format.h"
 
 namespace {
 
-constexpr int kFormatBufferUnits = 4096;
+constexpr int32_t kFormatBufferUnits = 4096;
 
 LONG g_ending = 0;
 
 void DisplayFatalMessage(const char *text)
 {
     // The active language's code page arrives with the language table; until then text is ANSI.
-    ShowErrorBox(NarrowToWide(String(text), CP_ACP));
+    String wide;
+    CodePageToWide(String(text), kCodePageAnsi, wide);
+    ShowErrorBox(wide);
 }
 
 void EndAfterFatalError(int code)
@@ -43,7 +45,12 @@ void RegisterFatalErrorHandler()
 
 void FatalError(const char *text) { Fatal(text); }
 
-void FatalError(const char16_t *text) { Fatal(WideToAnsi(String(text)).Bytes()); }
+void FatalError(const char16_t *text)
+{
+    String ansi;
+    CodePageFromWide(String(text), kCodePageAnsi, "?", ansi);
+    Fatal(ansi.Bytes());
+}
 
 void FatalErrorFormat(const char *format, ...)
 {
@@ -54,15 +61,14 @@ void FatalErrorFormat(const char *format, ...)
 
 void FatalErrorFormat(const char16_t *format, ...)
 {
-    wchar_t message[kFormatBufferUnits];
+    String message;
     va_list args;
     va_start(args, format);
-    const int written = std::vswprintf(message, kFormatBufferUnits, reinterpret_cast<const wchar_t *>(format), args);
+    FormatAppendWideV(message, format, args);
     va_end(args);
-    // vswprintf fails instead of truncating; the message is then cut at the buffer's end.
-    if (written < 0)
-        message[kFormatBufferUnits - 1] = 0;
-    FatalError(reinterpret_cast<const char16_t *>(message));
+    if (message.WideLength() >= kFormatBufferUnits)
+        message.Resize((kFormatBufferUnits - 1) * 2);
+    FatalError(message.Wide());
 }
 
 void ShowUsage(const String &wideText)

@@ -2,17 +2,18 @@
 // uninstall or the install mode. Every way out passes through ExitInstaller or the fatal-error path.
 #include <windows.h>
 
-#include "app/ansi_text_win.h"
 #include "app/command_line.h"
-#include "app/dll_search_win.h"
 #include "app/exit.h"
 #include "app/fatal_error.h"
 #include "app/program_win.h"
 #include "app/run_mode.h"
-#include "app/setup_section_win.h"
-#include "app/system_error_win.h"
 #include "core/crash_win.h"
+#include "core/file_win.h"
 #include "core/privilege_win.h"
+#include "core/system_error_win.h"
+#include "core/system_library_win.h"
+#include "setupdata/corruption.h"
+#include "setupdata/pe_image.h"
 #include "uninstall/uninstall.h"
 
 namespace {
@@ -23,40 +24,49 @@ const char16_t kInformationText[] =
     u"No uninstallation parameters were specified.\r\n\r\n"
     u"You should not delete this program or execute it directly.";
 
+// The program's own file, open for reading from install mode's start to the end of the process.
+File g_programFile;
+
 void ReadCommandLine()
 {
-    const CommandLineResult result =
-        ParseCommandLine(reinterpret_cast<const char16_t *>(GetCommandLineW()), WideToAnsi, g_runMode);
+    const CommandLineResult result = ParseCommandLine(reinterpret_cast<const char16_t *>(GetCommandLineW()),
+                                                      g_runMode, g_commandLineOverrides);
     if (result.error != CommandLineError::None)
         ShowUsage(CommandLineErrorMessage(result));
 }
 
 [[noreturn]] void RunUninstallMode()
 {
-    if (g_runMode.uninstallName.Empty())
+    if (g_runMode.uninstallProduct.Empty())
         ShowUsage(String(u"Product name required"));
-    UninstallProduct(g_runMode.uninstallName);
+    UninstallProduct(g_runMode.uninstallProduct);
     // A completed uninstallation also sends the uninstall notification and schedules the removal of
     // the uninstaller's own files; UninstallProduct does not complete one yet.
     ExitInstaller(0);
 }
 
+// Reads at an absolute offset of the program's file and puts the file position back.
+bool ReadProgramFileAt(void *context, uint32_t offset, void *buffer, uint32_t length)
+{
+    File &file = *static_cast<File *>(context);
+    const int64_t position = file.Position();
+    const bool read = position >= 0 && file.Seek(offset) && file.Read(buffer, static_cast<int32_t>(length));
+    return file.Seek(position) && read;
+}
+
 [[noreturn]] void RunInstallMode()
 {
     const String path = ProgramPath();
-    // The program's file stays open for the whole installation; the process end closes it.
-    const HANDLE file = path.Empty() ? INVALID_HANDLE_VALUE
-                                     : CreateFileW(reinterpret_cast<const wchar_t *>(path.Wide()), GENERIC_READ,
-                                                   FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                                   nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (path.Empty() || g_programFile.Open(path, FileCreation::OpenExisting, FileReadAccess | FileShareRead) != 0) {
         const DWORD error = GetLastError();
         FatalErrorFormat(u"Error code 1: The installer could not open itself.\r\nFilename: %ls\r\nError #%d: %ls",
-                         reinterpret_cast<const wchar_t *>(path.Wide()), static_cast<int>(error),
-                         reinterpret_cast<const wchar_t *>(SystemErrorText(error).Wide()));
+                         path.Wide(), static_cast<int>(error), SystemErrorText(error).Wide());
     }
-    if (!FindSetupSection(file))
+    SetupSectionLocation section;
+    if (!LocateSetupSection(ReadProgramFileAt, &g_programFile, section))
         FatalError(kInformationText);
+    if (!g_programFile.Seek(section.rawDataPosition))
+        ReportCorruption(kCorruptionSectionSeek);
     // Reading the setup data and the installation that follows are not part of the program yet;
     // a run with setup data ends here, as every installation run does, with exit code 1.
     ExitInstaller(1);
@@ -66,8 +76,7 @@ void ReadCommandLine()
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    // Before anything can load a library by name. A system that allows neither restriction keeps
-    // its default search order: there is nothing better to fall back to.
+    // Before anything can load a library by name.
     RestrictDllSearchToSystemFolder();
     InstallCrashHandler();
     // Without OLE the shell and COM steps fail and say so themselves; the run goes on.
@@ -78,7 +87,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     RegisterFatalErrorHandler();
     LoadProgramResources(instance);
     ReadCommandLine();
-    if (g_runMode.uninstallRequested)
+    if (g_runMode.uninstall)
         RunUninstallMode();
     RunInstallMode();
 }

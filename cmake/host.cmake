@@ -24,32 +24,54 @@ target_include_directories(ks_portable PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(ks_portable PRIVATE ${KS_WARNINGS})
 target_link_libraries(ks_portable PUBLIC ZLIB::ZLIB)
 
-# The packer.
+# The packer: its code is a library that the unit tests call too; pack/main.cpp is its entry point.
+# toml11 (Debian's libtoml11-dev) is header-only and is included by pack/project_reader.cpp only.
+find_path(KS_TOML11_INCLUDE toml.hpp REQUIRED)
 ks_sources(pack_sources pack_win32 pack)
-if(pack_sources)
-  add_executable(kestrival-pack ${pack_sources})
-  target_compile_options(kestrival-pack PRIVATE ${KS_WARNINGS})
-  target_compile_definitions(kestrival-pack PRIVATE KS_DEFAULT_STUB="${KS_WIN32_BUILD}/kestrival-setup.exe")
-  target_link_libraries(kestrival-pack PRIVATE ks_portable)
-endif()
+list(FILTER pack_sources EXCLUDE REGEX "/pack/main\\.cpp$")
+add_library(ks_pack STATIC ${pack_sources})
+target_include_directories(ks_pack SYSTEM PRIVATE ${KS_TOML11_INCLUDE})
+target_compile_options(ks_pack PRIVATE ${KS_WARNINGS})
+target_compile_definitions(ks_pack PRIVATE KS_DEFAULT_STUB="${KS_WIN32_BUILD}/kestrival-setup.exe")
+target_link_libraries(ks_pack PUBLIC ks_portable)
+
+add_executable(kestrival-pack pack/main.cpp)
+target_compile_options(kestrival-pack PRIVATE ${KS_WARNINGS})
+target_link_libraries(kestrival-pack PRIVATE ks_pack)
 
 # Unit tests: every tests/unit/*_test.cpp in one binary.
 file(GLOB unit_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp")
 add_executable(unit_tests ${unit_tests})
 target_compile_options(unit_tests PRIVATE ${KS_WARNINGS})
-target_link_libraries(unit_tests PRIVATE ks_portable GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE ks_pack GTest::gtest_main)
 target_compile_definitions(unit_tests PRIVATE KS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 
-# Fuzz targets: tests/fuzz/*_fuzz.cpp, each a libFuzzer binary.
+# Fuzz targets: tests/fuzz/*_fuzz.cpp, each a libFuzzer binary, and the program that writes their
+# seed corpora. The library gets the fuzzer's coverage instrumentation without its main.
+file(GLOB fuzzers CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp")
 if(KS_FUZZ)
-  file(GLOB fuzzers CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp")
+  target_compile_options(ks_portable PRIVATE -fsanitize=fuzzer-no-link)
   foreach(src IN LISTS fuzzers)
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_compile_options(${name} PRIVATE ${KS_WARNINGS} -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${name} PRIVATE ks_portable)
+  endforeach()
+  add_executable(fuzz_seeds ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_seeds.cpp)
+  target_compile_options(fuzz_seeds PRIVATE ${KS_WARNINGS})
+  target_link_libraries(fuzz_seeds PRIVATE ks_portable)
+else()
+  # Short runs of the fuzz build's targets (make fuzz-build) as part of the tests; skipped while
+  # that build does not exist.
+  set(KS_FUZZ_BUILD "${CMAKE_SOURCE_DIR}/build/fuzz" CACHE PATH "The fuzz build whose targets the tests run")
+  set(KS_FUZZ_TEST_SECONDS 20 CACHE STRING "Seconds each fuzz target runs in the tests")
+  foreach(src IN LISTS fuzzers)
+    get_filename_component(name ${src} NAME_WE)
+    add_test(NAME fuzz.${name}
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/fuzz/run-one ${KS_FUZZ_BUILD} ${name} ${KS_FUZZ_TEST_SECONDS})
+    set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz SKIP_RETURN_CODE 77 TIMEOUT 300)
   endforeach()
 endif()
 

@@ -1,6 +1,7 @@
 #include "core/fatal.h"
 
-#include <cstdio>
+#include "core/format.h"
+
 #include <cstdlib>
 
 namespace {
@@ -70,6 +71,6 @@ void FatalFormat(const char *format, ...)
 void FatalFormatList(const char *format, va_list args)
 {
     char message[kMessageSize];
-    std::vsnprintf(message, sizeof message, format, args);
+    FormatBufferV(message, sizeof message, format, args);
     Fatal(message);
 }

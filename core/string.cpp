@@ -1,5 +1,6 @@
 #include "core/string.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -91,6 +92,22 @@ void String::Resize(int32_t n)
     length_ = n;
     data_[n] = 0;
     data_[n + 1] = 0;
+}
+
+bool String::TryResize(int32_t n)
+{
+    if (n > 0 && (capacity_ - 2 < n || n < capacity_ - 1024)) {
+        if (n > INT32_MAX - 1024)   // no room for the slack
+            return false;
+        const int32_t capacity = CapacityFor(n);
+        void *block = std::realloc(data_, static_cast<size_t>(capacity));
+        if (!block)
+            return false;
+        data_ = static_cast<char *>(block);
+        capacity_ = capacity;
+    }
+    Resize(n);
+    return true;
 }
 
 void String::Reserve(int32_t capacity)
@@ -188,9 +205,4 @@ String &String::ReplaceRange(int32_t at, int32_t length, const char *bytes, int3
     if (newLength > 0)
         std::memcpy(data_ + at, bytes, static_cast<size_t>(newLength));
     return *this;
-}
-
-bool String::operator==(const String &other) const
-{
-    return length_ == other.length_ && std::memcmp(Bytes(), other.Bytes(), static_cast<size_t>(length_)) == 0;
 }

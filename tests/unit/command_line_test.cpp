@@ -1,99 +1,111 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "app/command_line.h"
 
 namespace {
 
-// A stand-in for the ANSI code page: code points below 256 map to their byte, others to "?".
-String Latin1(const String &wide)
-{
-    String out;
-    for (int32_t i = 0; i < wide.WideLength(); ++i) {
-        const char16_t c = wide.Wide()[i];
-        out.AppendByte(c < 0x100 ? static_cast<char>(c) : '?');
-    }
-    return out;
-}
-
 std::u16string W(const String &s) { return std::u16string(s.Wide(), s.WideLength()); }
 std::string N(const String &s) { return std::string(s.Bytes(), s.Length()); }
+
+// What a command line changes, applied to the default values.
+using Expect = void (*)(RunMode &, CommandLineOverrides &);
 
 struct Case {
     const char *name;
     const char16_t *line; // the whole command line, program path included
     CommandLineError error;
     const char16_t *atom;
-    std::function<void(RunMode &)> expect; // applied to a default RunMode
+    Expect expect;
 };
 
+// The host build's ANSI code page is 1252: e-acute is one byte there, a CJK character is "?".
 const Case kCases[] = {
-    {"program path only", u"\"C:\\Setup Dir\\setup.exe\"", CommandLineError::None, u"", [](RunMode &) {}},
-    {"unquoted program path and blanks", u"C:\\setup.exe   \t ", CommandLineError::None, u"", [](RunMode &) {}},
-    {"/A", u"setup.exe /A", CommandLineError::None, u"", [](RunMode &m) { m.automatic = true; }},
-    {"/a", u"setup.exe /a", CommandLineError::None, u"", [](RunMode &m) { m.automatic = true; }},
-    {"-a", u"setup.exe -a", CommandLineError::None, u"", [](RunMode &m) { m.automatic = true; }},
-    {"/ab is illegal", u"setup.exe /ab", CommandLineError::IllegalAtom, u"/ab", [](RunMode &) {}},
+    {"program path only", u"\"C:\\Setup Dir\\setup.exe\"", CommandLineError::None, u"",
+     [](RunMode &, CommandLineOverrides &) {}},
+    {"unquoted program path and blanks", u"C:\\setup.exe   \t ", CommandLineError::None, u"",
+     [](RunMode &, CommandLineOverrides &) {}},
+    {"/A", u"setup.exe /A", CommandLineError::None, u"", [](RunMode &m, CommandLineOverrides &) { m.automatic = true; }},
+    {"/a", u"setup.exe /a", CommandLineError::None, u"", [](RunMode &m, CommandLineOverrides &) { m.automatic = true; }},
+    {"-a", u"setup.exe -a", CommandLineError::None, u"", [](RunMode &m, CommandLineOverrides &) { m.automatic = true; }},
+    {"/ab is illegal", u"setup.exe /ab", CommandLineError::IllegalAtom, u"/ab",
+     [](RunMode &, CommandLineOverrides &) {}},
     {"quoted folder", u"setup.exe /d:\"C:\\Program Files\\X\"", CommandLineError::None, u"",
-     [](RunMode &m) { m.folderOverride = u"C:\\Program Files\\X"; }},
+     [](RunMode &, CommandLineOverrides &o) {
+         o.installFolder = u"C:\\Program Files\\X";
+         o.installFolderText = "C:\\Program Files\\X";
+     }},
     {"unquoted folder", u"setup.exe /D:C:\\X", CommandLineError::None, u"",
-     [](RunMode &m) { m.folderOverride = u"C:\\X"; }},
+     [](RunMode &, CommandLineOverrides &o) {
+         o.installFolder = u"C:\\X";
+         o.installFolderText = "C:\\X";
+     }},
+    {"folder outside ASCII", u"setup.exe /d:C:\\Caf\u00e9", CommandLineError::None, u"",
+     [](RunMode &, CommandLineOverrides &o) {
+         o.installFolder = u"C:\\Caf\u00e9";
+         o.installFolderText = "|C:\\Caf\xc3\xa9";
+     }},
     {"only one pair of quotes is removed", u"setup.exe /d:\"\"C:\\X\"\"", CommandLineError::None, u"",
-     [](RunMode &m) { m.folderOverride = u"\"C:\\X\""; }},
-    {"an unclosed empty run is a pair", u"setup.exe /n:\"", CommandLineError::None, u"",
-     [](RunMode &m) { m.productNameOverride = u""; }},
+     [](RunMode &, CommandLineOverrides &o) {
+         o.installFolder = u"\"C:\\X\"";
+         o.installFolderText = "\"C:\\X\"";
+     }},
+    {"an unclosed empty run is a pair of quotes", u"setup.exe /n:\"", CommandLineError::None, u"",
+     [](RunMode &, CommandLineOverrides &) {}},
     {"quoted run inside an atom", u"setup.exe -n:My\" Big \"Product", CommandLineError::None, u"",
-     [](RunMode &m) { m.productNameOverride = u"My\" Big \"Product"; }},
+     [](RunMode &, CommandLineOverrides &o) { o.productName = u"My\" Big \"Product"; }},
     {"/u without a name", u"setup.exe /u", CommandLineError::None, u"",
-     [](RunMode &m) { m.uninstallRequested = true; }},
+     [](RunMode &m, CommandLineOverrides &) { m.uninstall = true; }},
     {"/uninstall:Name gives no name", u"setup.exe /uninstall:Name", CommandLineError::None, u"",
-     [](RunMode &m) { m.uninstallRequested = true; }},
+     [](RunMode &m, CommandLineOverrides &) { m.uninstall = true; }},
     {"/u:Name", u"setup.exe /U:Name", CommandLineError::None, u"",
-     [](RunMode &m) {
-         m.uninstallRequested = true;
-         m.uninstallName = u"Name";
+     [](RunMode &m, CommandLineOverrides &) {
+         m.uninstall = true;
+         m.uninstallProduct = u"Name";
      }},
     {"/u:\"quoted name\"", u"setup.exe /u:\"My Product\"", CommandLineError::None, u"",
-     [](RunMode &m) {
-         m.uninstallRequested = true;
-         m.uninstallName = u"My Product";
+     [](RunMode &m, CommandLineOverrides &) {
+         m.uninstall = true;
+         m.uninstallProduct = u"My Product";
      }},
     {"run program with backquotes", u"setup.exe /r:\"notepad.exe `a b`\"", CommandLineError::None, u"",
-     [](RunMode &m) { m.runAfterInstall = u"notepad.exe \"a b\""; }},
+     [](RunMode &, CommandLineOverrides &o) { o.runAfterInstall = u"notepad.exe \"a b\""; }},
     {"/r: needs its quote", u"setup.exe /r:notepad.exe", CommandLineError::IllegalAtom, u"/r:notepad.exe",
-     [](RunMode &) {}},
+     [](RunMode &, CommandLineOverrides &) {}},
     {"batch lines", u"setup.exe /b1:\"echo one~~echo two\"", CommandLineError::None, u"",
-     [](RunMode &m) { m.batchAdditions[0] = "echo one\r\necho two"; }},
+     [](RunMode &, CommandLineOverrides &o) { o.batchAdditions[0] = "echo one\r\necho two"; }},
     {"batch quotes, tildes and code page", u"setup.exe /B2:\"echo `\u00e9\u4e2d`~~~\" -b3:\"x\"",
      CommandLineError::None, u"",
-     [](RunMode &m) {
-         m.batchAdditions[1] = "echo \"\xe9?\"\r\n~";
-         m.batchAdditions[2] = "x";
+     [](RunMode &, CommandLineOverrides &o) {
+         o.batchAdditions[1] = "echo \"\xe9?\"\r\n~";
+         o.batchAdditions[2] = "x";
      }},
     {"/silent", u"setup.exe /Silent", CommandLineError::None, u"",
-     [](RunMode &m) { m.silent = m.automatic = true; }},
-    {"/min", u"setup.exe -mIn", CommandLineError::None, u"", [](RunMode &m) { m.minimised = true; }},
+     [](RunMode &m, CommandLineOverrides &) { m.silent = m.automatic = true; }},
+    {"/min", u"setup.exe -mIn", CommandLineError::None, u"",
+     [](RunMode &m, CommandLineOverrides &) { m.minimised = true; }},
     {"bare word", u"setup.exe /a foo /silent", CommandLineError::UnexpectedParameter, u"foo",
-     [](RunMode &m) { m.automatic = true; }},
-    {"options before a bad atom have taken effect", u"setup.exe /silent /zz /min",
-     CommandLineError::IllegalAtom, u"/zz", [](RunMode &m) { m.silent = m.automatic = true; }},
+     [](RunMode &m, CommandLineOverrides &) { m.automatic = true; }},
+    {"options before a bad atom have taken effect", u"setup.exe /silent /zz /min", CommandLineError::IllegalAtom,
+     u"/zz", [](RunMode &m, CommandLineOverrides &) { m.silent = m.automatic = true; }},
     {"empty option is skipped", u"setup.exe / - /min", CommandLineError::None, u"",
-     [](RunMode &m) { m.minimised = true; }},
-    {"later value replaces earlier", u"setup.exe /d:C:\\One /n:A /d:\"C:\\Two\" /n:B", CommandLineError::None,
-     u"",
-     [](RunMode &m) {
-         m.folderOverride = u"C:\\Two";
-         m.productNameOverride = u"B";
+     [](RunMode &m, CommandLineOverrides &) { m.minimised = true; }},
+    {"later value replaces earlier", u"setup.exe /d:C:\\One /n:A /d:\"C:\\Two\" /n:B", CommandLineError::None, u"",
+     [](RunMode &, CommandLineOverrides &o) {
+         o.installFolder = u"C:\\Two";
+         o.installFolderText = "C:\\Two";
+         o.productName = u"B";
      }},
-    {"twentieth atom is not read",
-     u"setup.exe /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /min /zz", CommandLineError::None, u"",
-     [](RunMode &m) { m.automatic = m.minimised = true; }},
+    {"twentieth atom is not read", u"setup.exe /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /min /zz",
+     CommandLineError::None, u"", [](RunMode &m, CommandLineOverrides &) { m.automatic = m.minimised = true; }},
     {"nineteenth atom is read", u"setup.exe /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /a /zz",
-     CommandLineError::IllegalAtom, u"/zz", [](RunMode &m) { m.automatic = true; }},
+     CommandLineError::IllegalAtom, u"/zz", [](RunMode &m, CommandLineOverrides &) { m.automatic = true; }},
     {"unclosed quote runs to the end", u"setup.exe /d:\"C:\\My Folder", CommandLineError::None, u"",
-     [](RunMode &m) { m.folderOverride = u"C:\\My Folder"; }},
+     [](RunMode &, CommandLineOverrides &o) {
+         o.installFolder = u"C:\\My Folder";
+         o.installFolderText = "C:\\My Folder";
+     }},
 };
 
 TEST(CommandLine, ParsesEveryCase)
@@ -101,21 +113,24 @@ TEST(CommandLine, ParsesEveryCase)
     for (const Case &c : kCases) {
         SCOPED_TRACE(c.name);
         RunMode got;
-        const CommandLineResult result = ParseCommandLine(c.line, Latin1, got);
+        CommandLineOverrides gotValues;
+        const CommandLineResult result = ParseCommandLine(c.line, got, gotValues);
         RunMode want;
-        c.expect(want);
+        CommandLineOverrides wantValues;
+        c.expect(want, wantValues);
         EXPECT_EQ(result.error, c.error);
         EXPECT_EQ(W(result.atom), std::u16string(c.atom));
         EXPECT_EQ(got.automatic, want.automatic);
         EXPECT_EQ(got.silent, want.silent);
         EXPECT_EQ(got.minimised, want.minimised);
-        EXPECT_EQ(got.uninstallRequested, want.uninstallRequested);
-        EXPECT_EQ(W(got.uninstallName), W(want.uninstallName));
-        EXPECT_EQ(W(got.folderOverride), W(want.folderOverride));
-        EXPECT_EQ(W(got.productNameOverride), W(want.productNameOverride));
-        EXPECT_EQ(W(got.runAfterInstall), W(want.runAfterInstall));
+        EXPECT_EQ(got.uninstall, want.uninstall);
+        EXPECT_EQ(W(got.uninstallProduct), W(want.uninstallProduct));
+        EXPECT_EQ(W(gotValues.installFolder), W(wantValues.installFolder));
+        EXPECT_EQ(N(gotValues.installFolderText), N(wantValues.installFolderText));
+        EXPECT_EQ(W(gotValues.productName), W(wantValues.productName));
+        EXPECT_EQ(W(gotValues.runAfterInstall), W(wantValues.runAfterInstall));
         for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(N(got.batchAdditions[i]), N(want.batchAdditions[i])) << "batch " << i + 1;
+            EXPECT_EQ(N(gotValues.batchAdditions[i]), N(wantValues.batchAdditions[i])) << "batch " << i + 1;
     }
 }
 

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/dll_search_win.h"
 #include "app/exit.h"
 #include "app/fatal_error.h"
 #include "core/crash_win.h"
 #include "core/fatal.h"
+#include "core/system_library_win.h"
 
 namespace {
 
@@ -69,15 +69,13 @@ TEST(StartUpDeathTest, ExitStepsRunInTheirOrderThenTheProcessEnds)
     EXPECT_EXIT(
         {
             // Registered out of order on purpose: the order is ExitInstaller's, not the callers'.
-            SetExitAction(ExitStep::FirewallEntry, [] { Print("firewall."); });
-            SetExitAction(ExitStep::TemporaryLog, [] { Print("log "); });
+            SetExitAction(ExitStep::TemporaryLog, [] { Print("log."); });
             SetExitAction(ExitStep::InstallerWindow, [] { Print("window "); });
-            SetExitAction(ExitStep::NotificationThread, [] { Print("thread "); });
             SetExitAction(ExitStep::ProgressWindow, [] { Print("progress "); });
             InitializeOle();
             ExitInstaller(7);
         },
-        testing::ExitedWithCode(7), "^progress window log thread firewall.$");
+        testing::ExitedWithCode(7), "^progress window log.$");
 }
 
 TEST(StartUpDeathTest, ExitInsideAnExitStepOnlyEndsTheProcess)
@@ -85,14 +83,14 @@ TEST(StartUpDeathTest, ExitInsideAnExitStepOnlyEndsTheProcess)
     EXPECT_EXIT(
         {
             SetExitAction(ExitStep::ProgressWindow, [] { Print("progress "); });
-            SetExitAction(ExitStep::TemporaryLog, [] {
-                Print("log ");
+            SetExitAction(ExitStep::InstallerWindow, [] {
+                Print("window ");
                 ExitInstaller(9);
             });
-            SetExitAction(ExitStep::FirewallEntry, [] { Print("firewall"); });
+            SetExitAction(ExitStep::TemporaryLog, [] { Print("log"); });
             ExitInstaller(1);
         },
-        testing::ExitedWithCode(9), "^progress log $");
+        testing::ExitedWithCode(9), "^progress window $");
 }
 
 // A copy of this test program, named like a library, beside the program: found by name until the
@@ -110,7 +108,7 @@ TEST(DllSearch, ALibraryBesideTheProgramIsNotLoadedByNameOnceRestricted)
     EXPECT_NE(before, nullptr);
     if (before)
         FreeLibrary(before);
-    EXPECT_TRUE(RestrictDllSearchToSystemFolder());
+    RestrictDllSearchToSystemFolder();
     HMODULE after = LoadLibraryW(L"ks-planted-check.dll");
     EXPECT_EQ(after, nullptr);
     if (after)

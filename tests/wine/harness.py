@@ -61,6 +61,9 @@ def base_env(prefix: Path, arch: str = "win64") -> dict:
         # No Mono or Gecko installer dialogs: the tests need neither.
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
         "LC_ALL": "C.UTF-8",
+        # Wine keeps the Recycle Bin and its menu entries under the XDG data folder: inside the
+        # prefix, so that tests never touch the home folder of the user who runs them.
+        "XDG_DATA_HOME": str(prefix / "xdg-data"),
     })
     env.pop("DISPLAY", None)
     return env
