@@ -24,20 +24,26 @@ target_include_directories(ks_portable PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(ks_portable PRIVATE ${KS_WARNINGS})
 target_link_libraries(ks_portable PUBLIC ZLIB::ZLIB)
 
-# The packer.
+# The packer: its code is a library that the unit tests call too; pack/main.cpp is its entry point.
+# toml11 (Debian's libtoml11-dev) is header-only and is included by pack/project_reader.cpp only.
+find_path(KS_TOML11_INCLUDE toml.hpp REQUIRED)
 ks_sources(pack_sources pack_win32 pack)
-if(pack_sources)
-  add_executable(kestrival-pack ${pack_sources})
-  target_compile_options(kestrival-pack PRIVATE ${KS_WARNINGS})
-  target_compile_definitions(kestrival-pack PRIVATE KS_DEFAULT_STUB="${KS_WIN32_BUILD}/kestrival-setup.exe")
-  target_link_libraries(kestrival-pack PRIVATE ks_portable)
-endif()
+list(FILTER pack_sources EXCLUDE REGEX "/pack/main\\.cpp$")
+add_library(ks_pack STATIC ${pack_sources})
+target_include_directories(ks_pack SYSTEM PRIVATE ${KS_TOML11_INCLUDE})
+target_compile_options(ks_pack PRIVATE ${KS_WARNINGS})
+target_compile_definitions(ks_pack PRIVATE KS_DEFAULT_STUB="${KS_WIN32_BUILD}/kestrival-setup.exe")
+target_link_libraries(ks_pack PUBLIC ks_portable)
+
+add_executable(kestrival-pack pack/main.cpp)
+target_compile_options(kestrival-pack PRIVATE ${KS_WARNINGS})
+target_link_libraries(kestrival-pack PRIVATE ks_pack)
 
 # Unit tests: every tests/unit/*_test.cpp in one binary.
 file(GLOB unit_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp")
 add_executable(unit_tests ${unit_tests})
 target_compile_options(unit_tests PRIVATE ${KS_WARNINGS})
-target_link_libraries(unit_tests PRIVATE ks_portable GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE ks_pack GTest::gtest_main)
 target_compile_definitions(unit_tests PRIVATE KS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 

@@ -1,6 +1,7 @@
 #include "core/fatal.h"
 
-#include <cstdio>
+#include "core/format.h"
+
 #include <cstdlib>
 
 namespace {
@@ -62,10 +63,14 @@ void Fatal(const char *message)
 
 void FatalFormat(const char *format, ...)
 {
-    char message[kMessageSize];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
+    FatalFormatList(format, args);
+}
+
+void FatalFormatList(const char *format, va_list args)
+{
+    char message[kMessageSize];
+    FormatBufferV(message, sizeof message, format, args);
     Fatal(message);
 }

@@ -22,3 +22,4 @@ void SetProcessEnd(ProcessEnd end);
 
 [[noreturn]] void Fatal(const char *message);
 [[noreturn]] void FatalFormat(const char *format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void FatalFormatList(const char *format, va_list args) __attribute__((format(printf, 1, 0)));

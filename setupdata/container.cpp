@@ -355,13 +355,33 @@ void FileDataWriter::FlushChunk()
     if (cipher_)
         cipher_->EncryptProtected(stored);
     pending_.Clear();
-    if (int64_t(block_.Length()) + kChunkHeaderSize + stored.Length() > INT32_MAX - 2) {
+    if (dataSize_ + kChunkHeaderSize + stored.Length() > INT32_MAX - 2) {
         failed_ = true;
         return;
     }
-    AppendInt32(block_, stored.Length());
-    AppendInt32(block_, int32_t(SetupChecksum(stored.Bytes(), stored.Length())));
-    block_.Append(stored);
+    uint8_t frame[kChunkHeaderSize];
+    StoreInt32(frame, stored.Length());
+    StoreInt32(frame + 4, int32_t(SetupChecksum(stored.Bytes(), stored.Length())));
+    Emit(frame, kChunkHeaderSize);
+    Emit(stored.Bytes(), stored.Length());
+}
+
+void FileDataWriter::Emit(const void *bytes, int32_t length)
+{
+    if (failed_)
+        return;
+    dataSize_ += length;
+    dataChecksum_.Add(bytes, size_t(length));
+    if (sink_)
+        failed_ = !sink_(sinkContext_, bytes, length);
+    else
+        block_.Append(static_cast<const char *>(bytes), length);
+}
+
+void FileDataWriter::SetChunkSink(ChunkSink sink, void *context)
+{
+    sink_ = sink;
+    sinkContext_ = context;
 }
 
 bool FileDataWriter::Finish()
@@ -372,6 +392,23 @@ bool FileDataWriter::Finish()
     return !failed_;
 }
 
+bool SetSetupDataFields(SetupHeader &header, const std::vector<int32_t> &fileSizes, int64_t dataSize,
+                        uint32_t dataChecksum, const char **failure)
+{
+    header.fileSizes = fileSizes;
+    header.fileCount = int32_t(header.fileSizes.size());
+    const int64_t dataOffset = int64_t(SetupHeaderSize(header)) + header.scriptSize;
+    const int64_t total = dataOffset + dataSize;
+    if (total > INT32_MAX - 2) {
+        *failure = "the setup data is larger than the format allows (2 GB)";
+        return false;
+    }
+    header.dataSize = int32_t(dataSize);
+    header.dataChecksum = dataChecksum;
+    header.dataEnd = int32_t(total);
+    return true;
+}
+
 bool WriteSetupSection(SetupHeader &header, const String &record, const FileDataWriter &data,
                        int level, String &section, const char **failure)
 {
@@ -380,17 +417,8 @@ bool WriteSetupSection(SetupHeader &header, const String &record, const FileData
         *failure = "the setup script does not fit the format (at most 52,428,799 bytes stored)";
         return false;
     }
-    header.fileSizes = data.FileSizes();
-    header.fileCount = int32_t(header.fileSizes.size());
-    header.dataSize = data.Block().Length();
-    header.dataChecksum = SetupChecksum(data.Block().Bytes(), data.Block().Length());
-    const int64_t dataOffset = int64_t(SetupHeaderSize(header)) + header.scriptSize;
-    const int64_t total = dataOffset + header.dataSize;
-    if (total > INT32_MAX - 2) {
-        *failure = "the setup data is larger than the format allows (2 GB)";
+    if (!SetSetupDataFields(header, data.FileSizes(), data.DataSize(), data.DataChecksum(), failure))
         return false;
-    }
-    header.dataEnd = int32_t(total);
     section = WriteSetupHeader(header);
     section.Append(script);
     section.Append(data.Block());

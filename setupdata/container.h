@@ -41,6 +41,7 @@
 
 #include "core/string.h"
 #include "setupdata/blowfish.h"
+#include "setupdata/checksum.h"
 #include "setupdata/settings_flags.h"
 #include "setupdata/setup_cursor.h"
 
@@ -189,14 +190,23 @@ public:
     void Write(const void *bytes, int64_t length);
 
     // Writes the last chunk. False when a record was left short or overrun, a size was outside the
-    // format, compression failed or the block grew too large.
+    // format, compression failed, the block grew too large or the sink refused a chunk.
     bool Finish();
 
+    // Hands each framed chunk to `sink` instead of keeping it in Block(), so that the packer can
+    // write a large block straight to its output and hold one chunk at a time. Set before the first
+    // record. DataSize() and DataChecksum() describe the whole block either way.
+    using ChunkSink = bool (*)(void *context, const void *bytes, int32_t length);
+    void SetChunkSink(ChunkSink sink, void *context);
+
     const String &Block() const { return block_; }
+    int64_t DataSize() const { return dataSize_; }
+    uint32_t DataChecksum() const { return dataChecksum_.Result(); }
     const std::vector<int32_t> &FileSizes() const { return fileSizes_; }
 
 private:
     void FlushChunk();
+    void Emit(const void *bytes, int32_t length);
 
     int32_t chunkSize_;
     bool compress_;
@@ -207,7 +217,17 @@ private:
     std::vector<int32_t> fileSizes_;
     int64_t recordLeft_ = 0;
     bool failed_ = false;
+    ChunkSink sink_ = nullptr;
+    void *sinkContext_ = nullptr;
+    int64_t dataSize_ = 0;
+    SetupChecksumAccumulator dataChecksum_;
 };
+
+// Sets the header's size list, file count, data size, data checksum and data end for a file data
+// block of `dataSize` bytes that follows the header and the script (the header's script size must
+// be set). False, with `failure` set, when the section would be larger than the format allows.
+bool SetSetupDataFields(SetupHeader &header, const std::vector<int32_t> &fileSizes, int64_t dataSize,
+                        uint32_t dataChecksum, const char **failure);
 
 // The whole section for the packer: the header from `header` (script, data and size fields set
 // from the record and the data), the script block and the file data block. False, with

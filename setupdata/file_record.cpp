@@ -65,15 +65,25 @@ String WriteFileRecordDescription(const FileRecord &file)
     return out;
 }
 
-void WriteFileRecord(FileDataWriter &writer, const FileRecord &file, const void *content,
-                     int32_t size)
+void BeginFileRecord(FileDataWriter &writer, const FileRecord &file, int32_t size)
 {
     const String description = WriteFileRecordDescription(file);
     const int64_t length = int64_t(description.Length()) + size + 4;
     writer.BeginRecord(length > INT32_MAX ? -1 : int32_t(length), size);
     writer.Write(description.Bytes(), description.Length());
-    writer.Write(content, size);
+}
+
+void EndFileRecord(FileDataWriter &writer, uint32_t contentChecksum)
+{
     uint8_t checksum[4];
-    StoreInt32(checksum, int32_t(SetupChecksum(content, size)));
+    StoreInt32(checksum, int32_t(contentChecksum));
     writer.Write(checksum, 4);
+}
+
+void WriteFileRecord(FileDataWriter &writer, const FileRecord &file, const void *content,
+                     int32_t size)
+{
+    BeginFileRecord(writer, file, size);
+    writer.Write(content, size);
+    EndFileRecord(writer, SetupChecksum(content, size));
 }

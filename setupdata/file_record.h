@@ -81,3 +81,9 @@ String WriteFileRecordDescription(const FileRecord &file);
 // The packer's side: one whole record (description, content, checksum) into the record stream.
 void WriteFileRecord(FileDataWriter &writer, const FileRecord &file, const void *content,
                      int32_t size);
+
+// The same in steps, for content that arrives in pieces: BeginFileRecord writes the record length
+// and the description, the `size` content bytes follow through writer.Write, and EndFileRecord
+// writes their checksum (SetupChecksum of the whole content).
+void BeginFileRecord(FileDataWriter &writer, const FileRecord &file, int32_t size);
+void EndFileRecord(FileDataWriter &writer, uint32_t contentChecksum);

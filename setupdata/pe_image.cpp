@@ -181,9 +181,9 @@ void BuildUninstallerImage(String &leading, const uint8_t *trailing, size_t trai
     }
 }
 
-bool AppendSetupSection(const uint8_t *stub, size_t stubLength, const String &section,
-                        SetupSectionPadding padding, int32_t imageChecksumFieldOffset, String &out,
-                        const char **failure)
+bool PlanSetupSection(const uint8_t *stub, size_t stubLength, uint32_t sectionLength,
+                      SetupSectionPadding padding, String &leading, SetupSectionLocation &location,
+                      const char **failure)
 {
     auto fail = [&](const char *why) {
         *failure = why;
@@ -237,28 +237,24 @@ bool AppendSetupSection(const uint8_t *stub, size_t stubLength, const String &se
         if (stub[newEntry + i] != 0)
             return fail("the program's headers have no free slot after the section table");
 
-    const uint32_t dataLength = uint32_t(section.Length());
     const uint64_t virtualAddress = AlignUp(imageEnd, sectionAlignment);
     const uint64_t rawPosition = AlignUp(fileEnd, fileAlignment);
     const uint64_t rawSize = padding == SetupSectionPadding::ToSectionAlignment
-                                 ? AlignUp(dataLength, sectionAlignment)
-                                 : dataLength;
+                                 ? AlignUp(sectionLength, sectionAlignment)
+                                 : sectionLength;
     const uint64_t total = rawPosition + rawSize;
     const uint64_t newImageSize = virtualAddress + AlignUp(rawSize, sectionAlignment);
     if (total > uint64_t(INT32_MAX - 2) || newImageSize > UINT32_MAX)
         return fail("the program with its setup data would be larger than 2 GB");
-    if (imageChecksumFieldOffset >= 0 && uint64_t(imageChecksumFieldOffset) + 4 > dataLength)
-        return fail("the image checksum field lies outside the setup data");
 
-    out.Resize(int32_t(total));
-    uint8_t *image = reinterpret_cast<uint8_t *>(out.MutableBytes());
-    std::memset(image, 0, size_t(total));
+    leading.Resize(int32_t(rawPosition));
+    uint8_t *image = reinterpret_cast<uint8_t *>(leading.MutableBytes());
+    std::memset(image, 0, size_t(rawPosition));
     std::memcpy(image, stub, stubLength);
-    std::memcpy(image + rawPosition, section.Bytes(), dataLength);
 
     uint8_t *entry = image + newEntry;
     std::memcpy(entry, kSetupSectionName, sizeof kSetupSectionName - 1);
-    Store32(entry + kEntryVirtualSize, dataLength);
+    Store32(entry + kEntryVirtualSize, sectionLength);
     Store32(entry + kEntryVirtualAddress, uint32_t(virtualAddress));
     Store32(entry + kEntryRawSize, uint32_t(rawSize));
     Store32(entry + kEntryRawDataPosition, uint32_t(rawPosition));
@@ -269,10 +265,36 @@ bool AppendSetupSection(const uint8_t *stub, size_t stubLength, const String &se
             Load32(image + pe + kInitializedDataField) + uint32_t(rawSize));
     Store32(image + pe + kImageSizeField, uint32_t(newImageSize));
 
-    if (imageChecksumFieldOffset >= 0) {
-        const uint32_t start = pe + kImageChecksumRangeStart;
-        Store32(image + rawPosition + uint32_t(imageChecksumFieldOffset),
-                SetupChecksum(image + start, int64_t(rawPosition - start)));
+    location.peHeaderOffset = pe;
+    location.sectionCount = count + 1;
+    location.sectionTableOffset = table;
+    location.entryOffset = newEntry;
+    location.virtualSize = sectionLength;
+    location.virtualAddress = uint32_t(virtualAddress);
+    location.rawSize = uint32_t(rawSize);
+    location.rawDataPosition = uint32_t(rawPosition);
+    return true;
+}
+
+bool AppendSetupSection(const uint8_t *stub, size_t stubLength, const String &section,
+                        SetupSectionPadding padding, int32_t imageChecksumFieldOffset, String &out,
+                        const char **failure)
+{
+    if (imageChecksumFieldOffset >= 0 && int64_t(imageChecksumFieldOffset) + 4 > section.Length()) {
+        *failure = "the image checksum field lies outside the setup data";
+        return false;
     }
+    SetupSectionLocation location;
+    if (!PlanSetupSection(stub, stubLength, uint32_t(section.Length()), padding, out, location, failure))
+        return false;
+    out.Append(section);
+    const int32_t end = out.Length();
+    const int32_t padded = int32_t(location.rawDataPosition + location.rawSize);
+    out.Resize(padded);
+    std::memset(out.MutableBytes() + end, 0, size_t(padded - end));
+    if (imageChecksumFieldOffset >= 0)
+        Store32(reinterpret_cast<uint8_t *>(out.MutableBytes()) + location.rawDataPosition +
+                    uint32_t(imageChecksumFieldOffset),
+                ImageChecksum(out.Data(), location.rawDataPosition, location));
     return true;
 }

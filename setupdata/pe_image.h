@@ -84,6 +84,16 @@ enum class SetupSectionPadding {
     None,                 // unpadded, the last bytes of the file (file data read from the file)
 };
 
+// The program image `stub` laid out for an appended `.setup` section of `sectionLength` bytes: the
+// leading part (the stub with the new section-table entry, section count, size of initialised data
+// and size of image, zero-filled up to the section's raw data position) and the section's place.
+// The raw data position does not depend on `sectionLength`, so the packer writes the section after
+// a provisional leading part and lays the headers out again once the length is known. False, with
+// `failure` set, when the stub cannot take the section.
+bool PlanSetupSection(const uint8_t *stub, size_t stubLength, uint32_t sectionLength,
+                      SetupSectionPadding padding, String &leading, SetupSectionLocation &location,
+                      const char **failure);
+
 // Appends a `.setup` section holding `section` to the program image `stub`: a new section-table
 // entry, the section count, size of initialised data and size of image. When
 // `imageChecksumFieldOffset` is not negative, the image checksum of the result is stored at that

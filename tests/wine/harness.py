@@ -305,20 +305,33 @@ class Prefix:
                     continue
                 box = MessageBox(decode_debugstr(m.group(1)), complete=not m.group(2))
                 boxes.append(box)
-                if display and answer and not (on_box and on_box(box, display)):
-                    answer_box(display)
+                try:
+                    if display and answer and not (on_box and on_box(box, display)):
+                        answer_box(display)
+                except subprocess.TimeoutExpired:
+                    # A box that could not be answered in time: keep reading, so that the run
+                    # ends at its own time-out instead of hanging.
+                    stderr_lines.append("harness: a message box was not answered in time\n")
 
+        stdout_chunks = []
         reader = threading.Thread(target=read_stderr, daemon=True)
         reader.start()
+        # stdout is read on a thread of its own: reading it here would wait for the end of the
+        # output, and with it for the program, past the time-out.
+        stdout_reader = threading.Thread(target=lambda: stdout_chunks.append(proc.stdout.read()),
+                                         daemon=True)
+        stdout_reader.start()
         try:
-            stdout = proc.stdout.read()
             code = proc.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             subprocess.run(["wineserver", "-k"], env=env)
             proc.kill()
             raise
+        stdout_reader.join(timeout=10)
         reader.join(timeout=10)
-        stdout = stdout.decode("utf-8", "replace")
+        proc.stdout.close()
+        proc.stderr.close()
+        stdout = b"".join(stdout_chunks).decode("utf-8", "replace")
         complete_boxes(boxes, stdout)
         return Result(code, boxes, stdout, "".join(stderr_lines))
 

@@ -27,6 +27,12 @@ foreach(src IN LISTS wine_tests)
                        ENVIRONMENT "${ks_wine_env}")
 endforeach()
 
+# Properties of the built program file (reads the file only, no Wine).
+add_test(NAME pe.executable_properties
+         COMMAND ${Python3_EXECUTABLE} -m unittest -v executable_properties
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/wine)
+set_tests_properties(pe.executable_properties PROPERTIES LABELS pe TIMEOUT 60 ENVIRONMENT "${ks_wine_env}")
+
 # Windows-side GoogleTest programs (tests/win/*_test.cpp, built by the win32 build).
 file(GLOB win_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp")
 foreach(src IN LISTS win_tests)

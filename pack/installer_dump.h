@@ -1,0 +1,37 @@
+// Reading an installer back with the setup program's own readers: the `.setup` section's place, the
+// header, the settings record and every file record with its size. Used by `kestrival-pack --dump`
+// and by the tests that check what the packer wrote.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "setupdata/container.h"
+#include "setupdata/file_record.h"
+#include "setupdata/settings.h"
+
+struct DumpedFile {
+    FileRecord record;
+    int32_t size = 0;               // from the header's size list
+    uint32_t contentChecksum = 0;   // SetupChecksum of the content (checked against the record's)
+};
+
+struct InstallerDump {
+    uint64_t fileSize = 0;
+    uint32_t sectionRawPosition = 0;
+    uint32_t sectionRawSize = 0;
+    uint32_t sectionVirtualAddress = 0;
+    uint32_t sectionVirtualSize = 0;
+    SetupHeader header;
+    uint32_t imageChecksum = 0;     // computed over the program's leading part
+    Settings settings;
+    std::vector<DumpedFile> files;
+};
+
+// Throws PackError naming what is wrong (not an installer, or the setup data's corruption code).
+InstallerDump DumpInstaller(const std::string &path);
+
+// The dump as readable text.
+void PrintInstallerDump(const InstallerDump &dump, FILE *out);

@@ -1,0 +1,186 @@
+#include "pack/installer_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <vector>
+
+#include "pack/output_file.h"
+#include "pack/pack_error.h"
+#include "pack/progress.h"
+#include "pack/project_files.h"
+#include "setupdata/blowfish.h"
+#include "setupdata/checksum.h"
+#include "setupdata/container.h"
+#include "setupdata/file_record.h"
+#include "setupdata/pe_image.h"
+#include "setupdata/settings_flags.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// File content is read and handed to the chunk writer in pieces of this size, so that a large file
+// never sits in memory whole.
+constexpr size_t kReadPiece = 1 << 20;
+
+std::vector<uint8_t> ReadWholeFile(const std::string &path, const char *what)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        ThrowSystemError(std::string("cannot open ") + what + " " + path);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        ThrowSystemError(std::string("cannot read ") + what + " " + path);
+    return bytes;
+}
+
+// Where the chunk writer's framed chunks go: straight into the output file.
+bool WriteChunkToOutput(void *context, const void *bytes, int32_t length)
+{
+    static_cast<OutputFile *>(context)->Write(bytes, size_t(length));
+    return true;
+}
+
+void DrawRandomKey(std::array<uint8_t, 8> &key)
+{
+    std::random_device device;
+    for (uint8_t &b : key)
+        b = static_cast<uint8_t>(device());
+}
+
+// One file's record into the record stream: the description, then the content read piece by piece
+// from the host file, then its checksum.
+void PackFile(const ProjectFile &file, FileDataWriter &data, std::vector<char> &buffer,
+              PackProgress &progress, uint64_t &done)
+{
+    std::ifstream in(file.source, std::ios::binary);
+    if (!in)
+        ThrowSystemError("cannot open " + file.source);
+    BeginFileRecord(data, file.record, int32_t(file.size));
+    SetupChecksumAccumulator checksum;
+    uint64_t left = file.size;
+    const std::string name(file.record.name.Bytes(), file.record.name.Length());
+    while (left > 0) {
+        const size_t n = size_t(std::min<uint64_t>(left, buffer.size()));
+        in.read(buffer.data(), std::streamsize(n));
+        if (size_t(in.gcount()) != n)
+            throw PackError(file.source + " changed while it was packed (it is shorter than " +
+                            std::to_string(file.size) + " bytes)");
+        checksum.Add(buffer.data(), n);
+        data.Write(buffer.data(), int64_t(n));
+        left -= n;
+        done += n;
+        progress.Update(done, name);
+    }
+    // A file that grew meanwhile would install a truncated copy without anyone noticing.
+    if (in.peek() != std::ifstream::traits_type::eof())
+        throw PackError(file.source + " changed while it was packed (it is longer than " +
+                        std::to_string(file.size) + " bytes)");
+    EndFileRecord(data, checksum.Result());
+}
+
+} // namespace
+
+PackSummary PackInstaller(const Project &project, const PackOptions &options)
+{
+    PackSummary summary;
+    std::error_code sameError;
+    if (fs::equivalent(options.stub, options.output, sameError))
+        throw PackError("the output " + options.output + " would replace the setup program it is built on");
+    const std::vector<uint8_t> stub = ReadWholeFile(options.stub, "the setup program");
+    const int level = options.level >= 0 ? options.level : project.package.level;
+    const int32_t chunkSize = options.chunkSize > 0 ? options.chunkSize : project.package.chunkSize;
+
+    Settings settings = project.settings;
+    if (!project.uninstallerDateGiven)
+        settings.UninstallerDate = FileModificationDate(options.stub);
+
+    SetupHeader header;
+    header.version = String(kSetupFormatVersion);
+    header.productFlags2 = settings.ProductFlags2;
+    // The flag decides, however it was set ([package] encrypt or a raw product_flags2).
+    if (header.Protected()) {
+        std::array<uint8_t, 8> key = project.package.key;
+        if (!project.package.keyGiven)
+            DrawRandomKey(key);
+        std::copy(key.begin(), key.end(), header.key);
+    }
+    for (const ProjectFile &file : project.files)
+        header.fileSizes.push_back(int32_t(file.size));
+    header.fileCount = int32_t(header.fileSizes.size());
+
+    String record, problem;
+    if (!WriteSettings(settings, record, problem))
+        throw PackError(project.path + ": the settings cannot be stored: " +
+                        std::string(problem.Bytes(), problem.Length()));
+    String script;
+    if (!EncodeSetupScript(record, level, header, script))
+        throw PackError(project.path + ": the settings record is too large for an installer "
+                                       "(at most 52,428,799 bytes once compressed)");
+
+    // Section padding: with the file data read from the installer's file, the data must end
+    // exactly at the end of the file; otherwise the raw size is padded to the section alignment.
+    const SetupSectionPadding padding = settings.ReadFileDataFromFile
+                                            ? SetupSectionPadding::None
+                                            : SetupSectionPadding::ToSectionAlignment;
+    const char *failure = nullptr;
+    String leading;
+    SetupSectionLocation location;
+    // The section's place in the file does not depend on its length: the headers are laid out now
+    // for the position and again at the end for the final sizes.
+    if (!PlanSetupSection(stub.data(), stub.size(), 0, padding, leading, location, &failure))
+        throw PackError(options.stub + ": " + failure);
+
+    OutputFile out(options.output);
+    out.Write(leading.Bytes(), size_t(leading.Length()));
+    const uint64_t sectionStart = out.Size();
+    const String provisionalHeader = WriteSetupHeader(header);
+    out.Write(provisionalHeader.Bytes(), size_t(provisionalHeader.Length()));
+    out.Write(script.Bytes(), size_t(script.Length()));
+
+    Blowfish cipher;
+    PrepareSetupCipher(header, cipher);
+    const bool compress = (settings.ProductFlags & ProductFlag::CompressedChunks) != 0;
+    FileDataWriter data(chunkSize, compress, level, header.Protected() ? &cipher : nullptr);
+    data.SetChunkSink(WriteChunkToOutput, &out);
+
+    uint64_t total = 0, done = 0;
+    for (const ProjectFile &file : project.files)
+        total += file.size;
+    PackProgress progress(options.progress, total);
+    std::vector<char> buffer(kReadPiece);
+    for (const ProjectFile &file : project.files)
+        PackFile(file, data, buffer, progress, done);
+    if (!data.Finish())
+        throw PackError("the file data does not fit an installer (compression failed, or the "
+                        "product is larger than the format's 2 GB)");
+    progress.Finish();
+
+    if (!SetSetupDataFields(header, data.FileSizes(), data.DataSize(), data.DataChecksum(), &failure))
+        throw PackError(std::string("the installer cannot be written: ") + failure);
+    const uint32_t sectionLength = uint32_t(header.dataEnd);
+    if (!PlanSetupSection(stub.data(), stub.size(), sectionLength, padding, leading, location, &failure))
+        throw PackError(options.output + ": " + failure);
+    if (uint64_t(leading.Length()) != sectionStart || location.rawDataPosition != sectionStart)
+        throw PackError("the program's layout changed while the installer was written");
+    // Padding of the section, then the headers that depend on its length.
+    const std::vector<char> zeros(location.rawSize - sectionLength);
+    out.Write(zeros.data(), zeros.size());
+    out.WriteAt(0, leading.Bytes(), size_t(leading.Length()));
+    header.imageChecksum = ImageChecksum(reinterpret_cast<const uint8_t *>(leading.Bytes()),
+                                         size_t(leading.Length()), location);
+    const String finalHeader = WriteSetupHeader(header);
+    if (finalHeader.Length() != provisionalHeader.Length())
+        throw PackError("the setup data header changed its length while the installer was written");
+    out.WriteAt(sectionStart, finalHeader.Bytes(), size_t(finalHeader.Length()));
+
+    summary.files = int(project.files.size());
+    summary.contentBytes = total;
+    summary.dataBytes = uint64_t(data.DataSize());
+    summary.installerBytes = out.Size();
+    out.Commit();
+    return summary;
+}

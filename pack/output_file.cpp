@@ -1,0 +1,118 @@
+#include "pack/output_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "pack/pack_error.h"
+
+namespace {
+
+// The temporary file being written, for the signal handler: an interrupted run (Ctrl-C, a killed
+// build) removes it as a failed one does.
+std::atomic<const char *> g_partialFile{nullptr};
+
+extern "C" void RemovePartialFileAndDie(int signal)
+{
+    if (const char *path = g_partialFile.load())
+        unlink(path);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void WatchPartialFile(const char *path)
+{
+    g_partialFile.store(path);
+    if (path) {
+        std::signal(SIGINT, RemovePartialFileAndDie);
+        std::signal(SIGTERM, RemovePartialFileAndDie);
+        std::signal(SIGHUP, RemovePartialFileAndDie);
+    }
+}
+
+} // namespace
+
+void ThrowSystemError(const std::string &what)
+{
+    throw PackError(what + ": " + std::strerror(errno));
+}
+
+OutputFile::OutputFile(const std::string &target) : target_(target)
+{
+    // Beside the target, so that the final rename stays within one file system.
+    temporary_ = target + ".partial-XXXXXX";
+    const int fd = mkstemp(temporary_.data());
+    if (fd < 0)
+        ThrowSystemError("cannot create " + temporary_);
+    file_ = fdopen(fd, "w+b");
+    if (!file_) {
+        const int error = errno;
+        close(fd);
+        unlink(temporary_.c_str());
+        errno = error;
+        ThrowSystemError("cannot open " + temporary_);
+    }
+    WatchPartialFile(temporary_.c_str());
+}
+
+OutputFile::~OutputFile()
+{
+    WatchPartialFile(nullptr);
+    if (file_) {
+        fclose(file_);
+        unlink(temporary_.c_str());
+    }
+}
+
+void OutputFile::Fail(const char *what)
+{
+    ThrowSystemError(std::string(what) + " " + temporary_);
+}
+
+void OutputFile::Write(const void *bytes, size_t length)
+{
+    if (length && fwrite(bytes, 1, length, file_) != length)
+        Fail("cannot write");
+    size_ += length;
+}
+
+void OutputFile::WriteAt(uint64_t offset, const void *bytes, size_t length)
+{
+    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0)
+        Fail("cannot seek in");
+    if (length && fwrite(bytes, 1, length, file_) != length)
+        Fail("cannot write");
+    if (offset + length > size_)
+        size_ = offset + length;
+    if (fseeko(file_, 0, SEEK_END) != 0)
+        Fail("cannot seek in");
+}
+
+void OutputFile::Commit()
+{
+    if (fflush(file_) != 0 || fsync(fileno(file_)) != 0)
+        Fail("cannot write");
+    // mkstemp makes the file private; an installer gets the mode a linker would give it.
+    const mode_t mask = umask(0);
+    umask(mask);
+    if (fchmod(fileno(file_), 0777 & ~mask) != 0)
+        Fail("cannot set the mode of");
+    const int closed = fclose(file_);
+    file_ = nullptr;
+    if (closed != 0) {
+        const int error = errno;
+        unlink(temporary_.c_str());
+        errno = error;
+        ThrowSystemError("cannot write " + temporary_);
+    }
+    if (rename(temporary_.c_str(), target_.c_str()) != 0) {
+        const int error = errno;
+        unlink(temporary_.c_str());
+        errno = error;
+        ThrowSystemError("cannot rename " + temporary_ + " to " + target_);
+    }
+    WatchPartialFile(nullptr);
+}

@@ -1,0 +1,334 @@
+// The packer end to end: an installer written from a project onto a small PE stub, read back with
+// the setup program's own readers (DumpInstaller), and the errors that must leave no output behind.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "pack/installer_dump.h"
+#include "pack/installer_writer.h"
+#include "pack/pack_error.h"
+#include "pack/project.h"
+#include "setupdata/checksum.h"
+#include "setupdata/container.h"
+#include "setupdata/file_record.h"
+#include "setupdata/settings_flags.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Put16(std::vector<uint8_t> &b, size_t at, uint32_t v)
+{
+    b[at] = uint8_t(v);
+    b[at + 1] = uint8_t(v >> 8);
+}
+void Put32(std::vector<uint8_t> &b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = uint8_t(v >> (8 * i));
+}
+
+// A minimal PE32 image of the shape the linker gives the setup program: DOS header, PE header,
+// optional header with 16 directories, four sections of one file-alignment unit each, and room
+// in the headers for one more section entry.
+std::vector<uint8_t> FakeStub()
+{
+    constexpr uint32_t pe = 0x40, optional = pe + 24, table = optional + 224;
+    std::vector<uint8_t> b(0x400 + 4 * 0x200, 0);
+    b[0] = 'M', b[1] = 'Z';
+    Put32(b, 60, pe);
+    std::memcpy(&b[pe], "PE\0\0", 4);
+    Put16(b, pe + 4, 0x14C);          // i386
+    Put16(b, pe + 6, 4);              // sections
+    Put16(b, pe + 20, 224);           // optional header size
+    Put16(b, pe + 22, 0x102);         // executable, 32-bit
+    Put16(b, optional, 0x10B);        // PE32
+    Put32(b, optional + 8, 0x400);    // size of initialised data
+    Put32(b, optional + 16, 0x1000);  // entry point
+    Put32(b, optional + 28, 0x400000);
+    Put32(b, optional + 32, 0x1000);  // section alignment
+    Put32(b, optional + 36, 0x200);   // file alignment
+    Put16(b, optional + 40, 6);       // OS version 6.0
+    Put16(b, optional + 48, 6);
+    Put32(b, optional + 56, 0x5000);  // size of image
+    Put32(b, optional + 60, 0x400);   // size of headers
+    Put16(b, optional + 68, 2);       // GUI subsystem
+    Put32(b, optional + 92, 16);      // directories
+    const char *names[] = {".text", ".data", ".rdata", ".rsrc"};
+    for (uint32_t i = 0; i < 4; ++i) {
+        const size_t e = table + i * 40;
+        std::memcpy(&b[e], names[i], std::strlen(names[i]));
+        Put32(b, e + 8, 0x100);                   // virtual size
+        Put32(b, e + 12, 0x1000 * (i + 1));       // virtual address
+        Put32(b, e + 16, 0x200);                  // raw size
+        Put32(b, e + 20, 0x400 + 0x200 * i);      // raw position
+        Put32(b, e + 36, i == 0 ? 0x60000020 : 0x40000040);
+        b[0x400 + 0x200 * i] = uint8_t(0xC3);     // something in each section
+    }
+    return b;
+}
+
+std::vector<uint8_t> ReadAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()),
+                                                std::streamsize(bytes.size()));
+}
+
+class PackInstallerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ks-pack-installer-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        stub_ = (dir_ / "stub.exe").string();
+        WriteAll(stub_, FakeStub());
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string &name) const { return (dir_ / name).string(); }
+
+    PackOptions Options(const std::string &output) const
+    {
+        PackOptions o;
+        o.stub = stub_;
+        o.output = Path(output);
+        return o;
+    }
+
+    // Names in the scratch folder other than the stub: what a run left behind.
+    std::vector<std::string> Leftovers() const
+    {
+        std::vector<std::string> names;
+        for (const auto &e : fs::directory_iterator(dir_))
+            if (e.path().filename() != "stub.exe" && e.path().filename() != "payload" &&
+                e.path().filename() != "p.toml")
+                names.push_back(e.path().filename().string());
+        return names;
+    }
+
+    // A project over a payload of one text file and one larger file of random bytes (which
+    // compression cannot shrink below a few chunks).
+    Project SmallProject(const std::string &package)
+    {
+        fs::create_directories(dir_ / "payload");
+        WriteAll(Path("payload/a.txt"), {'h', 'i'});
+        std::vector<uint8_t> big(100000);
+        std::mt19937 random(7);
+        for (uint8_t &b : big)
+            b = uint8_t(random());
+        WriteAll(Path("payload/big.bin"), big);
+        std::ofstream(Path("p.toml")) << "[product]\nname = \"Small\"\n[[files]]\nfrom = \"payload\"\n"
+                                      << package;
+        return ReadProject(Path("p.toml"));
+    }
+
+    fs::path dir_;
+    std::string stub_;
+};
+
+std::string RecordBytes(const Settings &s)
+{
+    String record, problem;
+    EXPECT_TRUE(WriteSettings(s, record, problem)) << problem.Bytes();
+    return std::string(record.Bytes(), size_t(record.Length()));
+}
+
+void ExpectSameRecord(const FileRecord &a, const FileRecord &b)
+{
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.type, b.type) << a.name.Bytes();
+    EXPECT_EQ(a.flags, b.flags) << a.name.Bytes();
+    EXPECT_EQ(a.attributes, b.attributes) << a.name.Bytes();
+    EXPECT_EQ(a.time, b.time) << a.name.Bytes();
+    EXPECT_EQ(a.version, b.version) << a.name.Bytes();
+    EXPECT_EQ(a.shortcutIcon, b.shortcutIcon) << a.name.Bytes();
+    EXPECT_EQ(a.arguments, b.arguments) << a.name.Bytes();
+    EXPECT_EQ(a.destination, b.destination) << a.name.Bytes();
+    EXPECT_EQ(a.workingFolder, b.workingFolder) << a.name.Bytes();
+    EXPECT_EQ(a.msiUiLevel, b.msiUiLevel) << a.name.Bytes();
+}
+
+uint32_t ContentChecksum(const std::string &path)
+{
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    return SetupChecksum(bytes.data(), int64_t(bytes.size()));
+}
+
+} // namespace
+
+// Every setting and every file field of the reference project comes back from the installer as
+// the program reads it.
+TEST_F(PackInstallerTest, TheEverythingProjectReadsBackAsItWasWritten)
+{
+    const Project project = ReadProject(KS_SOURCE_DIR "/examples/everything/everything.toml");
+    const PackSummary summary = PackInstaller(project, Options("everything.exe"));
+    const InstallerDump dump = DumpInstaller(Path("everything.exe"));
+
+    // Everything the record carries, byte for byte, through the record writer's eyes...
+    EXPECT_EQ(RecordBytes(dump.settings), RecordBytes(project.settings));
+    // ...and the values that matter most, spelt out.
+    EXPECT_EQ(dump.settings.DisplayName, String(u"Everything Sample"));
+    EXPECT_EQ(dump.settings.ProductFlags, project.settings.ProductFlags);
+    EXPECT_EQ(dump.settings.ProductFlags2, project.settings.ProductFlags2);
+    EXPECT_EQ(dump.header.productFlags2, project.settings.ProductFlags2);
+    EXPECT_TRUE(dump.header.Protected());
+    EXPECT_EQ(dump.settings.Languages.names, project.settings.Languages.names);
+    EXPECT_EQ(dump.settings.Languages.rows, project.settings.Languages.rows);
+    EXPECT_EQ(dump.settings.LicenceDocuments.size(), 2u);
+    EXPECT_EQ(dump.settings.Shortcuts.size(), 1u);
+
+    ASSERT_EQ(dump.files.size(), project.files.size());
+    EXPECT_EQ(summary.files, int(project.files.size()));
+    for (size_t i = 0; i < dump.files.size(); ++i) {
+        ExpectSameRecord(dump.files[i].record, project.files[i].record);
+        EXPECT_EQ(uint64_t(dump.files[i].size), project.files[i].size);
+        EXPECT_EQ(dump.files[i].contentChecksum, ContentChecksum(project.files[i].source));
+    }
+    EXPECT_EQ(dump.header.imageChecksum, dump.imageChecksum);
+    EXPECT_EQ(dump.fileSize, summary.installerBytes);
+    // The section is padded to the section alignment of the stub.
+    EXPECT_EQ(dump.sectionRawSize % 0x1000, 0u);
+    EXPECT_EQ(dump.sectionVirtualSize, uint32_t(dump.header.dataEnd));
+}
+
+// The ways of storing the file data: records spanning many small chunks, stored or compressed,
+// scrambled or encrypted, read from the image or from the file (then the section is unpadded and
+// ends the file).
+TEST_F(PackInstallerTest, EveryWayOfStoringTheDataReadsBack)
+{
+    const char *packages[] = {
+        "[package]\nchunk_size = 4096\n",
+        "[package]\nchunk_size = 4096\ncompress = false\n",
+        "[package]\nencrypt = true\nchunk_size = 5000\nlevel = 1\n",
+        "[install]\ndata_from_file = true\n[package]\nchunk_size = 4096\nencrypt = true\n",
+    };
+    for (const char *package : packages) {
+        SCOPED_TRACE(package);
+        const Project project = SmallProject(package);
+        PackInstaller(project, Options("small.exe"));
+        const InstallerDump dump = DumpInstaller(Path("small.exe"));
+        ASSERT_EQ(dump.files.size(), 2u);
+        EXPECT_EQ(dump.files[1].record.name, String("big.bin"));
+        EXPECT_EQ(dump.files[1].size, 100000);
+        EXPECT_EQ(dump.files[1].contentChecksum, ContentChecksum(Path("payload/big.bin")));
+        EXPECT_GT(dump.header.dataSize, 100000 / 2);
+        if (project.settings.ReadFileDataFromFile)
+            EXPECT_EQ(uint64_t(dump.sectionRawPosition) + uint32_t(dump.header.dataEnd), dump.fileSize);
+        else
+            EXPECT_EQ(dump.sectionRawSize % 0x1000, 0u);
+    }
+}
+
+// The packer streams chunks out of the writer; what it receives must be the block the writer would
+// have kept, with the size and checksum the header is given.
+TEST(PackChunkSink, ReceivesExactlyTheBlockTheWriterWouldHold)
+{
+    std::vector<uint8_t> content(30000);
+    std::mt19937 random(3);
+    for (uint8_t &b : content)
+        b = uint8_t(random() % 7);
+    FileRecord file;
+    file.name = String("a.bin");
+
+    FileDataWriter kept(4096, true, 6, nullptr);
+    WriteFileRecord(kept, file, content.data(), int32_t(content.size()));
+    ASSERT_TRUE(kept.Finish());
+
+    std::string streamed;
+    FileDataWriter sunk(4096, true, 6, nullptr);
+    sunk.SetChunkSink(
+        [](void *context, const void *bytes, int32_t length) {
+            static_cast<std::string *>(context)->append(static_cast<const char *>(bytes), size_t(length));
+            return true;
+        },
+        &streamed);
+    BeginFileRecord(sunk, file, int32_t(content.size()));
+    for (size_t at = 0; at < content.size(); at += 1000)
+        sunk.Write(content.data() + at, 1000);
+    EndFileRecord(sunk, SetupChecksum(content.data(), int64_t(content.size())));
+    ASSERT_TRUE(sunk.Finish());
+
+    EXPECT_TRUE(sunk.Block().Empty());
+    EXPECT_EQ(streamed, std::string(kept.Block().Bytes(), size_t(kept.Block().Length())));
+    EXPECT_EQ(sunk.DataSize(), int64_t(streamed.size()));
+    EXPECT_EQ(sunk.DataChecksum(), SetupChecksum(streamed.data(), int64_t(streamed.size())));
+    EXPECT_EQ(kept.DataChecksum(), sunk.DataChecksum());
+}
+
+TEST_F(PackInstallerTest, AProductWithoutFilesHasAnEmptyDataBlock)
+{
+    std::ofstream(Path("p.toml")) << "[product]\nname = \"Nothing\"\n";
+    PackInstaller(ReadProject(Path("p.toml")), Options("nothing.exe"));
+    const InstallerDump dump = DumpInstaller(Path("nothing.exe"));
+    EXPECT_EQ(dump.header.fileCount, 0);
+    EXPECT_EQ(dump.header.dataSize, 0);
+    EXPECT_TRUE(dump.files.empty());
+}
+
+TEST_F(PackInstallerTest, AFailedRunLeavesNoOutputAndKeepsAnOldOne)
+{
+    const Project project = SmallProject("");
+
+    PackOptions missingStub = Options("out.exe");
+    missingStub.stub = Path("no-such-stub.exe");
+    EXPECT_THROW(PackInstaller(project, missingStub), PackError);
+    EXPECT_TRUE(Leftovers().empty());
+
+    // Writing over the stub itself would destroy the program the next run needs.
+    EXPECT_THROW(PackInstaller(project, Options("stub.exe")), PackError);
+    EXPECT_EQ(ReadAll(stub_), FakeStub());
+
+    WriteAll(Path("not-a-program.exe"), std::vector<uint8_t>(4096, 'x'));
+    PackOptions badStub = Options("out.exe");
+    badStub.stub = Path("not-a-program.exe");
+    WriteAll(Path("out.exe"), {'o', 'l', 'd'});
+    EXPECT_THROW(PackInstaller(project, badStub), PackError);
+    EXPECT_EQ(ReadAll(Path("out.exe")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    fs::remove(Path("not-a-program.exe"));
+
+    // A payload file that shrinks after the project was read fails the run half-way.
+    WriteAll(Path("payload/big.bin"), {'s', 'h', 'o', 'r', 't'});
+    try {
+        PackInstaller(project, Options("out.exe"));
+        ADD_FAILURE() << "packing a file that changed must fail";
+    } catch (const PackError &e) {
+        EXPECT_NE(std::string(e.what()).find("changed while it was packed"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ReadAll(Path("out.exe")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{"out.exe"});
+}
+
+TEST_F(PackInstallerTest, DumpNamesWhatIsWrongWithAFile)
+{
+    const auto dumpError = [&](const std::string &path) {
+        try {
+            DumpInstaller(path);
+        } catch (const PackError &e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_NE(dumpError(stub_).find("no .setup section"), std::string::npos);
+
+    const Project project = SmallProject("");
+    PackInstaller(project, Options("small.exe"));
+    std::vector<uint8_t> installer = ReadAll(Path("small.exe"));
+    const InstallerDump dump = DumpInstaller(Path("small.exe"));
+    // A byte of the file data damaged in transit: the data checksum catches it.
+    installer[dump.sectionRawPosition + uint32_t(dump.header.dataEnd) - 10] ^= 0x55;
+    WriteAll(Path("damaged.exe"), installer);
+    EXPECT_NE(dumpError(Path("damaged.exe")).find("corrupt (code 55"), std::string::npos)
+        << dumpError(Path("damaged.exe"));
+}

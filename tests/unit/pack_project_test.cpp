@@ -1,0 +1,283 @@
+// The packer's project files: errors with their lines, defaults, the language table and the
+// [[files]] entries.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "pack/default_language.h"
+#include "pack/glob.h"
+#include "pack/pack_error.h"
+#include "pack/project.h"
+#include "pack/project_files.h"
+#include "pack/project_table.h"
+#include "setupdata/language.h"
+#include "setupdata/settings_flags.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A scratch folder with a few payload files, removed afterwards.
+class ProjectFolder {
+public:
+    ProjectFolder()
+    {
+        char pattern[] = "/tmp/ks-pack-project-XXXXXX";
+        path_ = mkdtemp(pattern);
+        Write("payload/a.txt", "alpha");
+        Write("payload/sub/b.dll", "beta");
+        Write("payload/sub/c.tmp", "gamma");
+        Write("licence.txt", "line one\nline two\n");
+    }
+    ~ProjectFolder() { fs::remove_all(path_); }
+
+    void Write(const std::string &name, const std::string &bytes) const
+    {
+        fs::create_directories(fs::path(path_ / name).parent_path());
+        std::ofstream(path_ / name, std::ios::binary) << bytes;
+    }
+    std::string Path() const { return path_.string(); }
+
+    Project Read(const std::string &text) const { return ReadProjectText(text, "p.toml", Path()); }
+
+    // The message of the PackError that reading `text` throws ("" when it reads).
+    std::string Error(const std::string &text) const
+    {
+        try {
+            Read(text);
+        } catch (const PackError &e) {
+            return e.what();
+        }
+        return "";
+    }
+
+private:
+    fs::path path_;
+};
+
+String Wide(const char16_t *text) { return String(text); }
+
+} // namespace
+
+TEST(PackProjectErrors, NameTheLineAndWhatIsWrong)
+{
+    const ProjectFolder folder;
+    const std::string product = "[product]\nname = \"P\"\n";
+    struct Case {
+        std::string text;
+        int line;
+        const char *says;
+    } cases[] = {
+        {"[product]\nname = \n", 2, "missing value"},
+        {"[product]\nnam = \"P\"\n", 2, "unknown key \"nam\" in [product] (did you mean \"name\"?)"},
+        {"[produkt]\nname = \"P\"\n", 1, "unknown key \"produkt\" at the top level (did you mean \"product\"?)"},
+        {product + "[produkt]\nx = 1\n", 3, "unknown key \"produkt\" at the top level"},
+        {product + "version = 3\n", 3, "\"version\" must be a text, not an integer"},
+        {product + "[wizard]\nstatus_time = 10000\n", 4, "\"status_time\" must be from 0 to 9999"},
+        {product + "bitness = \"128-bit\"\n", 3, "\"bitness\" must be one of \"any\", \"64-bit\", \"32-bit\""},
+        {product + "publisher = \"\xCE\xA9mega\"\n", 3, "Windows-1252 cannot hold"},
+        {product + "[window]\ntitle_color = \"red\"\n", 4, "\"#rrggbb\""},
+        {product + "[[language]]\nname = \"English\"\n[language.text]\nnonsense = \"x\"\n", 6,
+         "unknown language row \"nonsense\""},
+        {product + "[[files]]\nfrom = \"missing\"\n", 4, "\"missing\" does not exist"},
+        {product + "[[files]]\nfrom = \"payload\"\nversion = \"1.0\"\n", 5,
+         "\"version\" applies only to types system, com, typelib and versioned, not to type \"file\""},
+        {product + "[[files]]\nfrom = \"payload/a.txt\"\nshortcut_icon = \"x.ico\"\n", 5,
+         "\"shortcut_icon\" needs desktop_shortcut or start_menu_shortcut"},
+        {product + "[[files]]\nfrom = \"payload/a.txt\"\ntype = \"control-panel\"\n", 3,
+         "needs a \"class_id\""},
+        {product + "[[files]]\nfrom = \"payload/a.txt\"\nto = \"../outside\"\n", 4,
+         "leaves the installation folder"},
+        {product + "[[files]]\nfrom = \"payload\"\n[[files]]\nfrom = \"payload/a.txt\"\n", 5,
+         "\"a.txt\" is installed twice to the same place (first by the entry at p.toml:3)"},
+        {product + "[[files]]\nfrom = \"payload\"\ninclude = [\"*.none\"]\n", 4, "no file of \"payload\" matches"},
+        {product + "[package]\nkey = \"0011223344556677\"\n", 4, "\"encrypt\" is not true"},
+        {product + "[uninstall]\ndate = \"yesterday\"\n", 4, "a date must be written"},
+        {product + "[[shortcut]]\ntarget = \"x.exe\"\n", 3, "must be placed somewhere"},
+        {product + "[wizard]\nlicence = \"no-such-licence.txt\"\n", 4, "cannot read \"no-such-licence.txt\""},
+    };
+    for (const Case &c : cases) {
+        const std::string message = folder.Error(c.text);
+        EXPECT_EQ(message.rfind("p.toml:" + std::to_string(c.line) + ":", 0), 0u)
+            << "project:\n" << c.text << "\nmessage: " << message;
+        EXPECT_NE(message.find(c.says), std::string::npos) << "project:\n" << c.text << "\nmessage: " << message;
+    }
+}
+
+TEST(PackProjectErrors, AProjectWithoutAProductNameIsRefused)
+{
+    const ProjectFolder folder;
+    EXPECT_NE(folder.Error("[folders]\ninstall = \"x\"\n").find("no [product] table"), std::string::npos);
+    EXPECT_NE(folder.Error("[product]\nversion = \"1\"\n").find("needs a \"name\""), std::string::npos);
+}
+
+TEST(PackProjectDefaults, AMinimalProjectGetsAWorkingInstallation)
+{
+    const ProjectFolder folder;
+    const Project p = folder.Read("[product]\nname = \"Hello\"\n[[files]]\nfrom = \"payload\"\n");
+    const Settings &s = p.settings;
+
+    EXPECT_EQ(s.DisplayName, Wide(u"Hello"));
+    EXPECT_EQ(s.TaskbarText, Wide(u"Hello Setup"));
+    EXPECT_EQ(s.UninstallerFileName, String("Uninstall.exe"));
+    EXPECT_EQ(s.ShortcutMode, 1);
+    EXPECT_TRUE(s.InstallFolderSetting.Empty());   // the program makes it Program Files\Hello
+    EXPECT_EQ(s.ProgressWindowPosition, 3 | 24);
+    for (int32_t variant : s.DialogVariants)
+        EXPECT_EQ(variant, 1);
+
+    const uint64_t on = ProductFlag::UninstallSupport | ProductFlag::CompressedChunks |
+                        ProductFlag::FolderPage | ProductFlag::StartMenuPage |
+                        ProductFlag::ProgressWindow | ProductFlag::CompareVersions | 0x40 /* log */ |
+                        0x2 /* uninstall shortcut */ | ProductFlag::PreInstallBatchRunOption;
+    const uint64_t off = ProductFlag::NoGreetingPage | ProductFlag::NoInstallerWindow |
+                         ProductFlag::NoEarlierVersionQuestion | ProductFlag::RequiredProduct |
+                         ProductFlag::BackgroundBitmap | ProductFlag::CheckImageChecksum |
+                         0x200000 /* cancel disabled */ | 0x400000 /* no finish message */;
+    EXPECT_EQ(s.ProductFlags & on, on);
+    EXPECT_EQ(s.ProductFlags & off, 0u);
+    EXPECT_EQ(s.ProductFlags2, ProductFlag2::SeparateUninstaller | 0x40000u /* completion message */);
+    EXPECT_FALSE(p.package.encrypt);
+    EXPECT_EQ(p.package.level, 9);
+
+    ASSERT_EQ(s.Languages.names.size(), 1u);
+    EXPECT_EQ(s.Languages.names[0], Wide(u"English"));
+    EXPECT_EQ(s.Languages.rows.size(), 114u);
+
+    ASSERT_EQ(p.files.size(), 3u);   // in the order of their paths
+    EXPECT_EQ(p.files[0].record.name, String("a.txt"));
+    EXPECT_EQ(p.files[1].record.name, String("sub\\b.dll"));
+    EXPECT_EQ(p.files[2].record.name, String("sub\\c.tmp"));
+    const FileRecord &r = p.files[1].record;
+    EXPECT_EQ(r.type, kFileTypeProgram);
+    EXPECT_EQ(r.flags, 0);
+    EXPECT_EQ(r.attributes, kNoAttributes);
+    EXPECT_TRUE(r.destination.Empty());
+    EXPECT_EQ(p.files[1].size, 4u);
+    EXPECT_GE(r.time.year, 2020);   // the file's modification time
+    EXPECT_GE(r.time.hour, 0);
+}
+
+// Rows that are filled by printf must carry exactly the conversions their users pass; anything
+// else shows garbage or crashes the program that shows the row.
+TEST(PackProjectDefaults, BuiltInRowsCarryTheConversionsTheirUsersPass)
+{
+    struct Expect {
+        int row;
+        const char *conversions;
+    } const expected[] = {
+        {3, "ssss"}, {4, "ssss"}, {5, "ssss"}, {6, "ssss"}, {10, "s"}, {12, "s"}, {13, "d"},
+        {16, "c"}, {18, "s"}, {38, "s"}, {40, "s"}, {56, "s"}, {59, "s"}, {61, "s"}, {96, "c"},
+        {99, "s"}, {106, "s"}, {107, "s"},
+    };
+    int count = 0;
+    const LanguageRowText *rows = DefaultLanguageRows(&count);
+    for (int i = 0; i < count; ++i) {
+        std::string conversions;
+        for (const char *p = rows[i].text; *p; ++p)
+            if (*p == '%' && p[1])
+                conversions += *++p;
+        std::string want;
+        for (const Expect &e : expected)
+            if (e.row == rows[i].row)
+                want = e.conversions;
+        EXPECT_EQ(conversions, want) << "row " << rows[i].row << " (" << rows[i].name << ")";
+        EXPECT_EQ(LanguageRowByName(rows[i].name), rows[i].row);
+        if (i > 0) {
+            EXPECT_LT(rows[i - 1].row, rows[i].row);
+        }
+    }
+    EXPECT_TRUE(IsSingleIntFormat(String(DefaultLanguageText(13).c_str())));
+}
+
+TEST(PackProjectLanguages, ProjectRowsOverrideTheBuiltInTextsPerLanguage)
+{
+    const ProjectFolder folder;
+    const Project p = folder.Read(
+        "[product]\nname = \"P\"\n"
+        "[[language]]\nname = \"Deutsch\"\n[language.text]\nnext_button = \"&Weiter >\"\n"
+        "300 = \"extra\"\n"
+        "[[language]]\nname = \"English\"\n[language.text]\n1 = \"Hi\\nthere\"\n");
+    const LanguageTable &t = p.settings.Languages;
+    ASSERT_EQ(t.names.size(), 2u);
+    EXPECT_EQ(t.names[0], Wide(u"Deutsch"));
+    ASSERT_EQ(t.rows.size(), 301u);
+    EXPECT_EQ(t.rows[48][0], Wide(u"&Weiter >"));
+    EXPECT_EQ(t.rows[48][1], Wide(u"&Next >"));
+    EXPECT_EQ(t.rows[1][1], Wide(u"Hi\r\nthere"));
+    EXPECT_EQ(t.rows[1][0].Length(), String(DefaultLanguageText(1).c_str()).Length() * 2);
+    EXPECT_EQ(t.rows[300][0], Wide(u"extra"));
+    EXPECT_TRUE(t.rows[300][1].Empty());
+    EXPECT_TRUE(t.rows[200][0].Empty());
+}
+
+TEST(PackProjectFiles, RulesApplyInOrderToTheFilesTheyMatch)
+{
+    const ProjectFolder folder;
+    folder.Write("payload/sub/d.txt", "delta");
+    const Project p = folder.Read(
+        "[product]\nname = \"P\"\n"
+        "[[files]]\nfrom = \"payload\"\nto = \"app\"\nexclude = \"*.tmp\"\nattributes = [\"archive\"]\n"
+        "date = 2021-03-04T05:06:07\n"
+        "[[files.rule]]\nmatch = \"*.dll\"\ntype = \"system\"\nversion = \"2.0\"\npermanent = true\n"
+        "[[files.rule]]\nmatch = \"sub/**\"\nreplace = \"unless-newer\"\ndate = 2022-01-02\n"
+        "[[files.rule]]\nmatch = \"sub/d.txt\"\ndate = \"modified\"\n"
+        "[[files]]\nfrom = \"licence.txt\"\nname = \"Licence.txt\"\nstart_menu_shortcut = true\n"
+        "shortcut_icon = \"%InstallDir%\\\\icon.ico\"\n");
+    ASSERT_EQ(p.files.size(), 4u);
+
+    const FileRecord &a = p.files[0].record;
+    EXPECT_EQ(a.name, String("app\\a.txt"));
+    EXPECT_EQ(a.type, kFileTypeProgram);
+    EXPECT_EQ(a.attributes, 0x20);
+    EXPECT_EQ(a.time, (DateTime{2021, 3, 4, 5, 6, 7}));
+
+    const FileRecord &b = p.files[1].record;
+    EXPECT_EQ(b.name, String("app\\sub\\b.dll"));
+    EXPECT_EQ(b.type, kFileTypeSystem);
+    EXPECT_EQ(b.version, String("2.0"));
+    EXPECT_EQ(b.flags, kFileFlagPermanent | 0x10);
+    EXPECT_EQ(b.time, (DateTime{2022, 1, 2, -1, 0, 0}));
+
+    // A later rule gives d.txt its modification time back.
+    EXPECT_EQ(p.files[2].record.time, FileModificationDate(p.files[2].source));
+
+    const FileRecord &l = p.files[3].record;
+    EXPECT_EQ(l.name, String("Licence.txt"));
+    EXPECT_EQ(l.flags, kFileFlagStartMenuShortcut);
+    EXPECT_EQ(l.shortcutIcon, String("%InstallDir%\\icon.ico"));
+}
+
+TEST(PackProjectFiles, NamesOutsideAsciiAreStoredAsUtf8PathText)
+{
+    const ProjectFolder folder;
+    folder.Write("payload/caf\xC3\xA9.txt", "x");
+    const Project p = folder.Read("[product]\nname = \"P\"\n[[files]]\nfrom = \"payload\"\n"
+                                  "include = \"caf*\"\n");
+    ASSERT_EQ(p.files.size(), 1u);
+    EXPECT_EQ(p.files[0].record.name, String("|caf\xC3\xA9.txt"));
+}
+
+TEST(PackGlob, MatchesNamesFoldersAndDepths)
+{
+    struct Case {
+        const char *pattern;
+        const char *path;
+        bool matches;
+    } cases[] = {
+        {"*.dll", "a.dll", true},          {"*.dll", "sub/deep/a.DLL", true},
+        {"*.dll", "a.dll.bak", false},     {"sub/*.txt", "sub/a.txt", true},
+        {"sub/*.txt", "sub/x/a.txt", false}, {"sub/**", "sub/x/a.txt", true},
+        {"**/*.txt", "a.txt", true},       {"**/*.txt", "x/y/a.txt", true},
+        {"a?c", "abc", true},              {"a?c", "a/c", false},
+        {"[ab]x", "bx", true},             {"[!ab]x", "bx", false},
+        {"[a-c]x", "Cx", true},            {"docs/readme.txt", "docs/readme.txt", true},
+        {"[x", "[x", true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(GlobMatch(c.pattern, c.path), c.matches) << c.pattern << " on " << c.path;
+}

@@ -1,0 +1,81 @@
+#include "uninstall/uninstall.h"
+
+#include <windows.h>
+
+#include "app/error_box_win.h"
+#include "core/registry_win.h"
+
+namespace {
+
+// The uninstall entry is read in the process's own registry view (on 64-bit Windows the 32-bit
+// view): that is where the installation, a 32-bit process, registered it.
+constexpr RegistryView kEntryView = RegistryView::Native;
+
+const char16_t kDisplayNameValue[] = u"DisplayName";
+const char16_t kInstallLocationValue[] = u"InstallLocation";
+
+bool IsBlankText(const String &wide)
+{
+    for (int32_t i = 0; i < wide.WideLength(); ++i) {
+        const char16_t c = wide.Wide()[i];
+        if (c != u' ' && c != u'\r' && c != u'\n' && c != u'\t')
+            return false;
+    }
+    return true;
+}
+
+void ShowUninstallError(const char16_t *before, const String &name, const char16_t *after)
+{
+    String text(before);
+    text.Append(name);
+    text.AppendWide(after);
+    ShowErrorBox(text);
+}
+
+} // namespace
+
+bool UninstallProduct(const String &productName)
+{
+    String keyPath(kUninstallKeyPath);
+    keyPath.AppendWideChar(u'\\');
+    keyPath.Append(productName);
+
+    // Full access is asked for only to learn whether this account may remove the product at all.
+    {
+        RegistryKey probe;
+        const LONG error = probe.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS, kEntryView);
+        if (error == ERROR_ACCESS_DENIED) {
+            ShowErrorBox(String(u"Permission denied.  Please login with an administrator account before "
+                                u"uninstalling."));
+            return false;
+        }
+        if (error != ERROR_SUCCESS) {
+            ShowUninstallError(u"No product named '", productName, u"' is installed.");
+            return false;
+        }
+    }
+
+    RegistryKey entry;
+    if (entry.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ | KEY_WRITE, kEntryView) != ERROR_SUCCESS) {
+        ShowUninstallError(u"Unable to access the uninstall information for:\r\n", productName,
+                           u"\r\n\r\nThe uninstallation cannot be performed.");
+        return false;
+    }
+
+    // A missing value reads as empty, as an empty one does.
+    String displayName;
+    entry.ReadString(String(kDisplayNameValue), displayName);
+    if (IsBlankText(displayName))
+        displayName = productName;
+    String installFolder;
+    entry.ReadString(String(kInstallLocationValue), installFolder);
+    if (IsBlankText(installFolder)) {
+        ShowUninstallError(u"The uninstall information for ", displayName,
+                           u" is corrupt.\r\n\r\nThe uninstallation cannot be performed.");
+        return false;
+    }
+
+    // The removal itself (the product's settings from the entry, the uninstall data file, the
+    // questions and the removal steps) is not part of the program yet: nothing has been removed.
+    return false;
+}
