@@ -5,27 +5,16 @@
 #include "app/command_line.h"
 #include "app/exit.h"
 #include "app/fatal_error.h"
+#include "app/install_mode_win.h"
 #include "app/program_win.h"
 #include "app/run_mode.h"
 #include "core/crash_win.h"
-#include "core/file_win.h"
+#include "core/memory.h"
 #include "core/privilege_win.h"
-#include "core/system_error_win.h"
 #include "core/system_library_win.h"
-#include "setupdata/corruption.h"
-#include "setupdata/pe_image.h"
 #include "uninstall/uninstall.h"
 
 namespace {
-
-const char16_t kInformationText[] =
-    u"This program performs installations and uninstallations.\r\n"
-    u"There is no installation data present.\r\n"
-    u"No uninstallation parameters were specified.\r\n\r\n"
-    u"You should not delete this program or execute it directly.";
-
-// The program's own file, open for reading from install mode's start to the end of the process.
-File g_programFile;
 
 void ReadCommandLine()
 {
@@ -45,33 +34,6 @@ void ReadCommandLine()
     ExitInstaller(0);
 }
 
-// Reads at an absolute offset of the program's file and puts the file position back.
-bool ReadProgramFileAt(void *context, uint32_t offset, void *buffer, uint32_t length)
-{
-    File &file = *static_cast<File *>(context);
-    const int64_t position = file.Position();
-    const bool read = position >= 0 && file.Seek(offset) && file.Read(buffer, static_cast<int32_t>(length));
-    return file.Seek(position) && read;
-}
-
-[[noreturn]] void RunInstallMode()
-{
-    const String path = ProgramPath();
-    if (path.Empty() || g_programFile.Open(path, FileCreation::OpenExisting, FileReadAccess | FileShareRead) != 0) {
-        const DWORD error = GetLastError();
-        FatalErrorFormat(u"Error code 1: The installer could not open itself.\r\nFilename: %ls\r\nError #%d: %ls",
-                         path.Wide(), static_cast<int>(error), SystemErrorText(error).Wide());
-    }
-    SetupSectionLocation section;
-    if (!LocateSetupSection(ReadProgramFileAt, &g_programFile, section))
-        FatalError(kInformationText);
-    if (!g_programFile.Seek(section.rawDataPosition))
-        ReportCorruption(kCorruptionSectionSeek);
-    // Reading the setup data and the installation that follows are not part of the program yet;
-    // a run with setup data ends here, as every installation run does, with exit code 1.
-    ExitInstaller(1);
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
@@ -85,6 +47,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // their own failures.
     EnablePrivilege(SE_TAKE_OWNERSHIP_NAME);
     RegisterFatalErrorHandler();
+    // From here a failed allocation ends with the out-of-memory report instead of a crash.
+    InstallOutOfMemoryHandler();
     LoadProgramResources(instance);
     ReadCommandLine();
     if (g_runMode.uninstall)

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "app/run_mode.h"
 #include "core/fatal.h"
 #include "setupdata/corruption.h"
 #include "setupdata/settings.h"
@@ -13,7 +14,6 @@ SetupData g_setupData;
 
 namespace {
 
-constexpr char kInstallerTitle[] = "Kestrival Setup";
 constexpr char kFileDataReadFailed[] = "Error code 2: failed to read archive data\r\nsize=%d pos=%d";
 
 // Reads `length` bytes at `offset` of `file` into `buffer` and restores the file position.
