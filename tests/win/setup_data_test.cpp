@@ -429,7 +429,8 @@ TEST_F(SetupDataTest, FailedFileDataReadEndsWithErrorCode2)
             SetFatalDisplay(PrintFatal);
             OpenFileData(true);
         },
-        testing::ExitedWithCode(1), std::string("FATAL\\[Error code 2: failed to read archive data") + "\r\n" + expected);
+        testing::ExitedWithCode(1),
+        std::string("FATAL\\[Error code 2: failed to read archive data") + "\r\n" + expected);
     writeOnly.Close();
     DeleteFileW(W(copy));
 }
