@@ -6,7 +6,7 @@ WIN32 := build/win32
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build host win32 test unit-test wine-test demo fuzz fuzz-build clean
+.PHONY: all deps build host win32 test unit-test wine-test demo bench fuzz fuzz-build clean
 
 all: build
 
@@ -47,6 +47,10 @@ wine-test: build
 
 demo: deps build
 	@tools/demo
+
+# Packing and decoding figures beside tar/gzip on the same payload (BENCH_MB, default 64).
+bench: build
+	@tools/bench
 
 clean:
 	rm -rf build

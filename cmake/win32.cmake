@@ -5,7 +5,9 @@ enable_language(RC)
 find_library(KS_ZLIB_STATIC NAMES libz.a REQUIRED)
 find_path(KS_ZLIB_INCLUDE zlib.h REQUIRED)
 
-set(KS_SIZE_FLAGS -Os -ffunction-sections -fdata-sections)
+# Local statics are initialised on the main thread (the notification thread uses none), so their
+# thread-safe guards, which bring in the pthread library, are not needed.
+set(KS_SIZE_FLAGS -Os -ffunction-sections -fdata-sections -fno-threadsafe-statics)
 set(KS_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 set(program_sources "")
@@ -13,8 +15,9 @@ foreach(dir IN LISTS KS_PROGRAM_DIRS)
   ks_sources(host_sources win32_sources ${dir})
   list(APPEND program_sources ${win32_sources})
 endforeach()
-# The entry point is the executable's own; everything else is shared with the Windows tests.
-list(FILTER program_sources EXCLUDE REGEX "/app/main_win\\.cpp$")
+# The entry point and the C++ runtime replacements are the executable's own (the test programs use
+# GoogleTest, which needs the standard ones); everything else is shared with the Windows tests.
+list(FILTER program_sources EXCLUDE REGEX "/app/(main|cxx_runtime)_win\\.cpp$")
 
 add_library(ks_program STATIC ${program_sources})
 target_include_directories(ks_program PUBLIC ${CMAKE_SOURCE_DIR} ${KS_ZLIB_INCLUDE})
@@ -24,7 +27,7 @@ target_compile_definitions(ks_program PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEA
 target_link_libraries(ks_program PUBLIC ${KS_ZLIB_STATIC} ole32 oleaut32 uuid shell32 shlwapi
                       advapi32 user32 gdi32 comctl32 comdlg32 version winmm)
 
-add_executable(kestrival-setup WIN32 app/main_win.cpp res/setup.rc)
+add_executable(kestrival-setup WIN32 app/main_win.cpp app/cxx_runtime_win.cpp res/setup.rc)
 target_compile_options(kestrival-setup PRIVATE ${KS_WARNINGS} ${KS_SIZE_FLAGS})
 target_link_libraries(kestrival-setup PRIVATE ks_program)
 target_link_options(kestrival-setup PRIVATE -municode -mwindows ${KS_STATIC_LINK} -s

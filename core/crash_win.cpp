@@ -18,3 +18,14 @@ LONG WINAPI ReportUnhandledException(EXCEPTION_POINTERS *exception)
 } // namespace
 
 void InstallCrashHandler() { SetUnhandledExceptionFilter(ReportUnhandledException); }
+
+// A C++ exception that nobody catches ends in std::terminate. libstdc++'s default handler prints
+// the demangled type name to stderr, which a GUI program does not have, and links the whole
+// demangler (about 40 KB) into the program. This definition takes its place: the failure goes to
+// the fatal-error path like every other one.
+namespace __gnu_cxx {
+void __verbose_terminate_handler()
+{
+    Fatal("The installer stopped because of an unhandled C++ exception.");
+}
+} // namespace __gnu_cxx

@@ -1,6 +1,7 @@
 #include "core/fatal.h"
 
 #include "core/format.h"
+#include "core/hook_list.h"
 
 #include <cstdlib>
 
@@ -9,8 +10,7 @@ namespace {
 constexpr int kMaxHooks = 100;
 constexpr int kMessageSize = 4096;
 
-FatalHook g_hooks[kMaxHooks];
-int g_hookCount = 0;
+HookList<FatalHook, kMaxHooks> g_hooks;
 FatalHook g_display = nullptr;
 ProcessEnd g_end = nullptr;
 bool g_inFatal = false;
@@ -24,25 +24,9 @@ bool g_inFatal = false;
 
 } // namespace
 
-bool AddFatalHook(FatalHook hook)
-{
-    if (g_hookCount >= kMaxHooks)
-        return false;
-    g_hooks[g_hookCount++] = hook;
-    return true;
-}
+bool AddFatalHook(FatalHook hook) { return g_hooks.Add(hook); }
 
-void RemoveFatalHook(FatalHook hook)
-{
-    for (int i = g_hookCount - 1; i >= 0; --i) {
-        if (g_hooks[i] == hook) {
-            for (int j = i; j + 1 < g_hookCount; ++j)
-                g_hooks[j] = g_hooks[j + 1];
-            --g_hookCount;
-            return;
-        }
-    }
-}
+void RemoveFatalHook(FatalHook hook) { g_hooks.Remove(hook); }
 
 void SetFatalDisplay(FatalHook display) { g_display = display; }
 void SetProcessEnd(ProcessEnd end) { g_end = end; }
@@ -52,8 +36,8 @@ void Fatal(const char *message)
     if (g_inFatal)
         EndProcess(1);
     g_inFatal = true;
-    while (g_hookCount > 0) {
-        FatalHook hook = g_hooks[--g_hookCount];
+    while (g_hooks.Count() > 0) {
+        FatalHook hook = g_hooks.PopLatest();
         hook(message);
     }
     if (g_display)

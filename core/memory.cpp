@@ -1,5 +1,7 @@
 #include "core/memory.h"
 
+#include "core/hook_list.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -17,8 +19,7 @@ constexpr int kReportSize = 4096;   // the fatal path's message size
 
 const char kDefaultAdvice[] = "Make sure the hard drive is not full.";
 
-MemoryReleaseHook g_hooks[kMaxReleaseHooks];
-int g_hookCount = 0;
+HookList<MemoryReleaseHook, kMaxReleaseHooks> g_hooks;
 long g_hookAsks = 0;
 const char *g_advice = kDefaultAdvice;
 Reallocator g_reallocator = nullptr;
@@ -26,9 +27,9 @@ Reallocator g_reallocator = nullptr;
 // Asks the hooks, most recently registered first, until one frees memory.
 bool ReleaseMemory()
 {
-    for (int i = g_hookCount - 1; i >= 0 && g_hookAsks < kMaxHookAsks; --i) {
+    for (int i = g_hooks.Count() - 1; i >= 0 && g_hookAsks < kMaxHookAsks; --i) {
         ++g_hookAsks;
-        if (g_hooks[i]())
+        if (g_hooks.At(i)())
             return true;
     }
     return false;
@@ -43,25 +44,9 @@ void NewHandler() { OutOfMemory(0); }
 
 } // namespace
 
-bool AddMemoryReleaseHook(MemoryReleaseHook hook)
-{
-    if (g_hookCount >= kMaxReleaseHooks)
-        return false;
-    g_hooks[g_hookCount++] = hook;
-    return true;
-}
+bool AddMemoryReleaseHook(MemoryReleaseHook hook) { return g_hooks.Add(hook); }
 
-void RemoveMemoryReleaseHook(MemoryReleaseHook hook)
-{
-    for (int i = g_hookCount - 1; i >= 0; --i) {
-        if (g_hooks[i] == hook) {
-            for (int j = i; j + 1 < g_hookCount; ++j)
-                g_hooks[j] = g_hooks[j + 1];
-            --g_hookCount;
-            return;
-        }
-    }
-}
+void RemoveMemoryReleaseHook(MemoryReleaseHook hook) { g_hooks.Remove(hook); }
 
 void InstallOutOfMemoryHandler()
 {

@@ -11,12 +11,15 @@ from pe_file import MACHINE_I386, PE32_MAGIC, RT_MANIFEST, SUBSYSTEM_WINDOWS_GUI
 WIN32_BUILD = Path(os.environ.get("KS_WIN32_BUILD", Path(__file__).resolve().parents[2] / "build" / "win32"))
 SETUP_EXE = WIN32_BUILD / "kestrival-setup.exe"
 
-# DLLs that ship with every Windows from Vista on. A DLL outside this list needs a decision, not an
-# edit of the list in passing: the program must start on a bare system from a download folder.
+# DLLs the program may import: they ship with every Windows from Vista on AND the loader always takes
+# them from the system folder (KnownDLLs; comctl32 comes from WinSxS through the manifest). Any other
+# system DLL (version, winmm, msimg32, winhttp, ...) imported statically would be searched for in
+# the installer's own folder first, where a planted copy would run elevated: such DLLs are loaded
+# at run time from the system folder instead. A DLL outside this list needs a decision, not an edit
+# of the list in passing.
 WINDOWS_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
-    "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "shlwapi.dll", "version.dll", "winmm.dll",
-    "msvcrt.dll", "ws2_32.dll", "msimg32.dll",
+    "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "shlwapi.dll", "msvcrt.dll",
 }
 # The DLLs a mingw build needs when it is not linked statically.
 TOOLCHAIN_DLL = re.compile(r"^(libgcc|libstdc\+\+|libwinpthread|zlib|libz)", re.IGNORECASE)
