@@ -7,6 +7,7 @@
 
 #include "core/fatal.h"
 #include "corruption_capture.h"
+#include "payload_support.h"
 #include "setupdata/checksum.h"
 #include "setupdata/container.h"
 #include "setupdata/file_record.h"
@@ -38,11 +39,6 @@ SetupHeader BaseHeader(bool protect)
     return header;
 }
 
-struct Payload {
-    FileRecord description;
-    String content;
-};
-
 std::vector<Payload> ThreeFiles()
 {
     std::vector<Payload> files(3);
@@ -65,8 +61,7 @@ String MakeSection(SetupHeader &header, const String &settings, const std::vecto
     Blowfish cipher;
     PrepareSetupCipher(header, cipher);
     FileDataWriter writer(chunkSize, compress, 6, header.Protected() ? &cipher : nullptr);
-    for (const Payload &file : files)
-        WriteFileRecord(writer, file.description, file.content.Bytes(), file.content.Length());
+    WritePayloads(writer, files);
     EXPECT_TRUE(writer.Finish());
     String section;
     const char *failure = nullptr;
@@ -103,18 +98,7 @@ TEST(SetupContainer, SectionsWrittenByThePackerReadBack)
             FileData data;
             OpenFileDataInSection(data, container, c.compress ? ProductFlag::CompressedChunks : 0,
                                   FileDataHooks());
-            for (size_t i = 0; i < files.size(); ++i) {
-                SetupCursor record = NextFileRecord(data);
-                FileRecord read;
-                ReadFileRecordDescription(record, read);
-                const uint8_t *content = ReadFileContent(record, container.header.fileSizes[i]);
-                EXPECT_EQ(read.name, files[i].description.name);
-                EXPECT_EQ(read.destination, files[i].description.destination);
-                EXPECT_EQ(String(reinterpret_cast<const char *>(content), files[i].content.Length()),
-                          files[i].content);
-                EXPECT_EQ(record.Remaining(), 0u);
-            }
-            CloseFileData(data);
+            ExpectPayloadsReadBack(data, container.header.fileSizes, files);
         });
         EXPECT_EQ(code, 0);
     }
@@ -271,15 +255,6 @@ TEST(SetupContainerDeathTest, AnotherFormatVersionEndsWithTheVersionMessage)
 // ---------------------------------------------------------------------------------------------
 // File data
 
-int g_statusShown = 0;
-int g_waits = 0;
-void CountStatus(int row)
-{
-    EXPECT_EQ(row, 29);
-    ++g_statusShown;
-}
-void CountWait() { ++g_waits; }
-
 String Framed(const String &stored, int32_t sizeDelta = 0, uint32_t checksumDelta = 0)
 {
     String chunk;
@@ -350,10 +325,7 @@ TEST(FileData, ARecordSpanningTwoChunksIsReturnedOnlyAfterBoth)
     const String block = String(Framed(String(stream.Bytes(), 100)))
                              .Append(Framed(String(stream.Bytes() + 100, stream.Length() - 100)));
     const SetupContainer container = ContainerFor(block);
-    FileDataHooks hooks;
-    hooks.showStatus = CountStatus;
-    hooks.waitStatusTime = CountWait;
-    g_statusShown = g_waits = 0;
+    const FileDataHooks hooks = CountingHooks();
     EXPECT_EQ(CorruptionCodeOf([&] {
                   FileData data;
                   OpenFileData(data, container, 0, block.Data(), hooks);
@@ -371,9 +343,7 @@ TEST(FileData, SeveralRecordsOfOneChunkNeedOneDecode)
 {
     const String block = Framed(String(Record("a")).Append(Record("bb")).Append(Record("")));
     const SetupContainer container = ContainerFor(block);
-    FileDataHooks hooks;
-    hooks.showStatus = CountStatus;
-    g_statusShown = 0;
+    const FileDataHooks hooks = CountingHooks();
     EXPECT_EQ(CorruptionCodeOf([&] {
                   FileData data;
                   OpenFileData(data, container, 0, block.Data(), hooks);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "../unit/corruption_capture.h"
+#include "../unit/payload_support.h"
 #include "core/fatal.h"
 #include "core/file_win.h"
 #include "setupdata/checksum.h"
@@ -52,11 +53,6 @@ String Content(int32_t length, char seed)
         s.MutableBytes()[i] = char(seed + i % 13);
     return s;
 }
-
-struct Payload {
-    FileRecord description;
-    String content;
-};
 
 std::vector<Payload> Payloads()
 {
@@ -99,8 +95,7 @@ public:
         header_.productFlags2 = variant.separateUninstaller ? ProductFlag2::SeparateUninstaller : 0;
         record_ = SettingsRecord();
         FileDataWriter writer(4096, true, 6, nullptr);
-        for (const Payload &file : Payloads())
-            WriteFileRecord(writer, file.description, file.content.Bytes(), file.content.Length());
+        WritePayloads(writer, Payloads());
         EXPECT_TRUE(writer.Finish());
         String section;
         const char *failure = "";
@@ -328,15 +323,6 @@ TEST_F(SetupDataTest, UnreadableImagePartsReportTheirCodes)
     EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), false); }), kCorruptionTrailingPartRead);
 }
 
-int g_statusShown = 0;
-int g_waits = 0;
-void CountStatus(int row)
-{
-    EXPECT_EQ(row, 29);
-    ++g_statusShown;
-}
-void CountWait() { ++g_waits; }
-
 Variant DamageSection(int32_t (*offset)(const SetupHeader &), bool padded = true)
 {
     Variant v;
@@ -377,24 +363,11 @@ TEST_F(SetupDataTest, FileDataFromTheImageOrTheFile)
         Installer installer(c.variant, L"ks-setup-data-files.exe");
         ASSERT_EQ(installer.Open(), 0);
         g_settings.ProductFlags = ProductFlag::CompressedChunks;
-        FileDataHooks hooks;
-        hooks.showStatus = CountStatus;
-        hooks.waitStatusTime = CountWait;
-        g_statusShown = g_waits = 0;
+        const FileDataHooks hooks = CountingHooks();
         const int code = CorruptionCodeOf([&] {
             OpenFileData(c.fromFile, hooks);
             EXPECT_EQ(g_waits, 2);
-            FileData &data = g_setupData.fileData;
-            for (size_t i = 0; i < files.size(); ++i) {
-                SetupCursor record = NextFileRecord(data);
-                FileRecord read;
-                ReadFileRecordDescription(record, read);
-                const int32_t size = g_setupData.container.header.fileSizes[i];
-                const uint8_t *content = ReadFileContent(record, size);
-                EXPECT_EQ(read.name, files[i].description.name);
-                EXPECT_EQ(String(reinterpret_cast<const char *>(content), size), files[i].content);
-            }
-            CloseFileData(data);
+            ExpectPayloadsReadBack(g_setupData.fileData, g_setupData.container.header.fileSizes, files);
         });
         EXPECT_EQ(code, c.code);
         if (c.code == 0) {

@@ -32,6 +32,7 @@ import sys
 import tempfile
 import threading
 import time
+import unittest
 from pathlib import Path
 
 SOURCE_DIR = Path(os.environ.get("KS_SOURCE_DIR", Path(__file__).resolve().parents[2]))
@@ -365,6 +366,19 @@ class Prefix:
         if view64 and self.arch == "win64":
             args.append("/reg:64")
         return self.wine(*args).returncode == 0
+
+
+class PrefixTestCase(unittest.TestCase):
+    """A test class whose tests share one prefix (of the class's ARCH) and one display: program
+    starts are slow under emulation, so a class runs its cases in one place."""
+    ARCH = "win64"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.prefix = Prefix(arch=cls.ARCH).__enter__()
+        cls.addClassCleanup(cls.prefix.__exit__, None, None, None)
+        cls.display = Display().__enter__()
+        cls.addClassCleanup(cls.display.__exit__, None, None, None)
 
 
 def answer_box(display: Display, key: str = "Return"):

@@ -16,7 +16,7 @@ import unittest
 import zlib
 from pathlib import Path
 
-from harness import SETUP_EXE, SOURCE_DIR, Display, Prefix
+from harness import SETUP_EXE, SOURCE_DIR, PrefixTestCase
 from pe_file import PeFile
 
 PACKER = Path(os.environ.get("KS_HOST_BUILD", SOURCE_DIR / "build" / "host")) / "kestrival-pack"
@@ -233,14 +233,15 @@ class NotificationServer:
         self.server.server_close()
 
 
-class InstallModeRuns(unittest.TestCase):
+class InstallModeRuns(PrefixTestCase):
     """Intact installers get through the image check; the run then ends with exit code 1."""
-    ARCH = "win64"
 
     @classmethod
     def setUpClass(cls):
         cls.workspace = Workspace()
+        cls.addClassCleanup(cls.workspace.remove)
         cls.server = NotificationServer()
+        cls.addClassCleanup(cls.server.close)
         address = f"http://127.0.0.1:{cls.server.port}/installing?v=%version%"
         cls.notifying = cls.workspace.pack("notifying", f'[notify]\ninstall_url = "{address}"\n')
         # Blowfish over the script; the file data read from the file (the section then ends the
@@ -248,15 +249,7 @@ class InstallModeRuns(unittest.TestCase):
         cls.protected = cls.workspace.pack("protected", "[package]\nencrypt = true\ncheck_image = true\n")
         cls.from_file = cls.workspace.pack(
             "from-file", "[install]\ndata_from_file = true\n[package]\ncheck_image = true\n")
-        cls.prefix = Prefix(arch=cls.ARCH).__enter__()
-        cls.display = Display().__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.display.__exit__(None, None, None)
-        cls.prefix.__exit__(None, None, None)
-        cls.server.close()
-        cls.workspace.remove()
+        super().setUpClass()
 
     def test_installers_get_through_the_image_check_without_a_message(self):
         # Any fatal error on the way would show its box: none means the run came through.
@@ -276,22 +269,16 @@ class InstallModeRuns32(InstallModeRuns):
     ARCH = "win32"
 
 
-class DamagedInstallers(unittest.TestCase):
+class DamagedInstallers(PrefixTestCase):
     """Byte-wise damage to a packed installer ends the run with the code of the failed check."""
 
     @classmethod
     def setUpClass(cls):
         cls.workspace = Workspace()
+        cls.addClassCleanup(cls.workspace.remove)
         cls.plain = cls.workspace.pack("plain").read_bytes()
         cls.checked = cls.workspace.pack("checked", "[package]\ncheck_image = true\n").read_bytes()
-        cls.prefix = Prefix().__enter__()
-        cls.display = Display().__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.display.__exit__(None, None, None)
-        cls.prefix.__exit__(None, None, None)
-        cls.workspace.remove()
+        super().setUpClass()
 
     def run_damaged(self, name, installer, damage, args=""):
         data = damage(installer, SetupSection(installer))

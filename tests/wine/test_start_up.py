@@ -2,7 +2,7 @@
 entry check. One prefix and one display for the whole module keep the program starts few."""
 import unittest
 
-from harness import SETUP_EXE, Display, Prefix
+from harness import SETUP_EXE, PrefixTestCase
 from pe_file import PeFile
 
 INFORMATION_TEXT = (
@@ -33,17 +33,7 @@ CORRUPTION_TEXT = (
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 
 
-class StartUp(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.prefix = Prefix().__enter__()
-        cls.display = Display().__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.display.__exit__(None, None, None)
-        cls.prefix.__exit__(None, None, None)
-
+class StartUp(PrefixTestCase):
     def run_setup(self, args="", program=None):
         return self.prefix.run(program=program, args=args, display=self.display)
 
