@@ -197,6 +197,12 @@ class Display:
         return subprocess.run(["xdotool", *args], env=env, capture_output=True, text=True,
                               timeout=timeout)
 
+    def wait_for_window(self):
+        """Waits until a window is on screen and drawn; returns the visible windows' ids."""
+        found = self.xdotool("search", "--sync", "--onlyvisible", "--class", "", timeout=30)
+        time.sleep(0.3)
+        return found.stdout.split()
+
     def screenshot(self, name: str) -> Path:
         """Saves the whole screen as build/artifacts/NAME.png (for a person to look at)."""
         ARTIFACTS.mkdir(parents=True, exist_ok=True)
@@ -383,9 +389,7 @@ class PrefixTestCase(unittest.TestCase):
 
 def answer_box(display: Display, key: str = "Return"):
     """Presses KEY in the message box that has just opened."""
-    found = display.xdotool("search", "--sync", "--onlyvisible", "--class", "", timeout=30)
-    time.sleep(0.3)
-    ids = found.stdout.split()
+    ids = display.wait_for_window()
     if ids:
         display.xdotool("windowfocus", "--sync", ids[-1])
     display.xdotool("key", key)
