@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include "app/program_win.h"
 #include "core/firewall_win.h"
 #include "core/system_library_win.h"
 
@@ -109,15 +110,6 @@ DWORD WINAPI RequestThread(LPVOID parameter)
     return 0;
 }
 
-String OwnModulePath()
-{
-    String path;
-    path.Resize(1024 * 2);
-    DWORD n = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t *>(path.MutableWide()), 1024);
-    path.Resize(n > 0 && n < 1024 ? static_cast<int32_t>(n * 2) : 0);
-    return path;
-}
-
 } // namespace
 
 String NotificationAddress(const String &address, const String &version)
@@ -145,7 +137,7 @@ void StartNotificationRequest(const String &address, const String &version)
     if (address.Empty() || g_threadCount >= kMaxRequests)
         return;
     if (g_firewallProgram.Empty()) {
-        String self = OwnModulePath();
+        String self = ProgramPath();
         if (!self.Empty() && SUCCEEDED(AddFirewallApplication(self, String(kFirewallName))))
             g_firewallProgram = self;
     }

@@ -4,29 +4,6 @@ namespace {
 
 const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
-// The calls below share one contract: asked with a buffer too small they return the size needed
-// (terminator included), otherwise the length written (without it), 0 on failure. The text may
-// change between two calls, so the query is repeated until it fits.
-template <typename Query>
-String QuerySystemText(Query query)
-{
-    String text;
-    DWORD units = query(nullptr, 0);
-    while (units > 0) {
-        text.Resize(static_cast<int32_t>(units) * 2);
-        const DWORD got = query(reinterpret_cast<wchar_t *>(text.MutableWide()), units);
-        if (got == 0)
-            break;
-        if (got < units) {
-            text.Resize(static_cast<int32_t>(got) * 2);
-            return text;
-        }
-        units = got;
-    }
-    text.Clear();
-    return text;
-}
-
 } // namespace
 
 String FullPathOf(const String &path)
@@ -44,6 +21,16 @@ String ShortPathOf(const String &path)
 String WindowsFolderPath()
 {
     return QuerySystemText([](wchar_t *buffer, DWORD units) -> DWORD { return GetWindowsDirectoryW(buffer, units); });
+}
+
+String SystemFolderPath()
+{
+    return QuerySystemText([](wchar_t *buffer, DWORD units) -> DWORD { return GetSystemDirectoryW(buffer, units); });
+}
+
+String TempFolderPath()
+{
+    return QuerySystemText([](wchar_t *buffer, DWORD units) -> DWORD { return GetTempPathW(units, buffer); });
 }
 
 String EnvironmentText(const wchar_t *name)

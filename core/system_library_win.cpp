@@ -1,5 +1,6 @@
 #include "core/system_library_win.h"
 
+#include "core/path_win.h"
 #include "core/string.h"
 
 namespace {
@@ -42,15 +43,9 @@ HMODULE LoadSystemLibrary(const wchar_t *name)
     if (LoaderKnowsSearchFlags())
         return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 
-    UINT length = GetSystemDirectoryW(nullptr, 0);
-    if (length == 0)
+    String path = SystemFolderPath();
+    if (path.Empty())
         return nullptr;
-    String path;
-    path.Resize(static_cast<int32_t>(length * 2));
-    UINT got = GetSystemDirectoryW(reinterpret_cast<wchar_t *>(path.MutableWide()), length);
-    if (got == 0 || got >= length)
-        return nullptr;
-    path.Resize(static_cast<int32_t>(got * 2));
     path.AppendWideChar(u'\\');
     path.AppendWide(reinterpret_cast<const char16_t *>(name));
     return LoadLibraryW(reinterpret_cast<const wchar_t *>(path.Wide()));

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "core/path_win.h"
 #include "core/registry_win.h"
 #include "core/system_library_win.h"
 #include "setupdata/path_variables.h"
@@ -53,28 +54,6 @@ String RegistryText(HKEY root, const char16_t *path, const char16_t *name, Regis
         key.ReadString(String(name), value) != ERROR_SUCCESS)
         return String();
     return value;
-}
-
-// A text the system writes into a caller's buffer: `call(buffer, size)` returns the length written,
-// or the size needed (terminator included) when the buffer is too small, or 0 on failure. The
-// buffer grows to what the system asks for, so long folders are not cut at MAX_PATH.
-template <typename Call>
-String SystemText(Call call)
-{
-    UINT size = call(nullptr, 0);
-    String text;
-    while (size > 0) {
-        text.Resize(static_cast<int32_t>(size) * 2);
-        const UINT got = call(MutableW(text), size);
-        if (got == 0)
-            break;
-        if (got < size) {
-            text.Resize(static_cast<int32_t>(got) * 2);
-            return text;
-        }
-        size = got;   // the text grew between the two calls
-    }
-    return String();
 }
 
 class WindowsPathValueSource final : public PathValueSource {
@@ -142,17 +121,17 @@ public:
 
     String WindowsFolder() override
     {
-        return SystemText([](wchar_t *buffer, UINT size) { return GetWindowsDirectoryW(buffer, size); });
+        return WindowsFolderPath();
     }
 
     String SystemFolder() override
     {
-        return SystemText([](wchar_t *buffer, UINT size) { return GetSystemDirectoryW(buffer, size); });
+        return SystemFolderPath();
     }
 
     String TempFolder() override
     {
-        return SystemText([](wchar_t *buffer, UINT size) -> UINT { return GetTempPathW(size, buffer); });
+        return TempFolderPath();
     }
 
     // Starts at 1,024 characters and grows while the name is cut, so a long path stays whole.

@@ -2,7 +2,15 @@
 // agree on; both test programs run them.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
+
+#include "core/codepage.h"
+#include "core/string.h"
+
+inline String Bytes(const std::string &s) { return String(s.data(), static_cast<int32_t>(s.size())); }
+inline String Wide(const std::u16string &s) { return String(s.data(), static_cast<int32_t>(s.size())); }
 
 // 8-bit bytes in a code page and the wide text they stand for, in both directions.
 struct CodePageRoundTrip {
@@ -68,3 +76,27 @@ inline const PathTextCase kPathTextCases[] = {
     {u"|x", -1, "||x"},                                              // never taken for the marker
     {u"", 1252, ""},
 };
+
+// Runs every conversion case of this file through CodePageToWide and CodePageFromWide (whichever
+// implementation the test program is built with). Outputs start stale so a call that leaves them
+// alone is caught.
+inline void ExpectCodePageCases()
+{
+    for (const auto &c : kCodePageRoundTrips) {
+        String wide("stale"), bytes("stale");
+        EXPECT_TRUE(CodePageToWide(Bytes(c.bytes), c.codePage, wide)) << c.codePage;
+        EXPECT_EQ(wide, Wide(c.wide)) << c.codePage;
+        EXPECT_TRUE(CodePageFromWide(Wide(c.wide), c.codePage, "?", bytes)) << c.codePage;
+        EXPECT_EQ(bytes, Bytes(c.bytes)) << c.codePage;
+    }
+    for (const auto &c : kCodePageToWideCases) {
+        String wide("stale");
+        EXPECT_TRUE(CodePageToWide(Bytes(c.bytes), c.codePage, wide)) << c.codePage;
+        EXPECT_EQ(wide, Wide(c.wide)) << c.codePage;
+    }
+    for (const auto &c : kCodePageFromWideCases) {
+        String bytes("stale");
+        EXPECT_TRUE(CodePageFromWide(Wide(c.wide), c.codePage, "?", bytes)) << c.codePage;
+        EXPECT_EQ(bytes, Bytes(c.bytes)) << c.codePage;
+    }
+}

@@ -5,32 +5,9 @@
 #include "tests/unit/codepage_cases.h"
 #include "tests/unit/text_support.h"
 
-namespace {
-
-String Bytes(const std::string &s) { return String(s.data(), static_cast<int32_t>(s.size())); }
-String Wide(const std::u16string &s) { return String(s.data(), static_cast<int32_t>(s.size())); }
-
-} // namespace
-
 TEST(CodePage, ConvertsBothWaysByTheLibraryTables)
 {
-    for (const auto &c : kCodePageRoundTrips) {
-        String wide("stale"), bytes("stale");
-        EXPECT_TRUE(CodePageToWide(Bytes(c.bytes), c.codePage, wide)) << c.codePage;
-        EXPECT_EQ(wide, Wide(c.wide)) << c.codePage;
-        EXPECT_TRUE(CodePageFromWide(Wide(c.wide), c.codePage, "?", bytes)) << c.codePage;
-        EXPECT_EQ(bytes, Bytes(c.bytes)) << c.codePage;
-    }
-    for (const auto &c : kCodePageToWideCases) {
-        String wide;
-        EXPECT_TRUE(CodePageToWide(Bytes(c.bytes), c.codePage, wide)) << c.codePage;
-        EXPECT_EQ(wide, Wide(c.wide)) << c.codePage;
-    }
-    for (const auto &c : kCodePageFromWideCases) {
-        String bytes;
-        EXPECT_TRUE(CodePageFromWide(Wide(c.wide), c.codePage, "?", bytes)) << c.codePage;
-        EXPECT_EQ(bytes, Bytes(c.bytes)) << c.codePage;
-    }
+    ExpectCodePageCases();
 }
 
 TEST(CodePage, HostTablesReadAnsiAs1252AndReplaceIllFormedUtf8)

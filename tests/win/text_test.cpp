@@ -10,32 +10,9 @@
 #include "tests/unit/text_case_cases.h"
 #include "tests/unit/text_support.h"
 
-namespace {
-
-String Bytes(const std::string &s) { return String(s.data(), static_cast<int32_t>(s.size())); }
-String Wide(const std::u16string &s) { return String(s.data(), static_cast<int32_t>(s.size())); }
-
-} // namespace
-
 TEST(CodePage, SystemAgreesWithTheLibraryTables)
 {
-    for (const auto &c : kCodePageRoundTrips) {
-        String wide, bytes;
-        EXPECT_TRUE(CodePageToWide(Bytes(c.bytes), c.codePage, wide)) << c.codePage;
-        EXPECT_EQ(wide, Wide(c.wide)) << c.codePage;
-        EXPECT_TRUE(CodePageFromWide(Wide(c.wide), c.codePage, "?", bytes)) << c.codePage;
-        EXPECT_EQ(bytes, Bytes(c.bytes)) << c.codePage;
-    }
-    for (const auto &c : kCodePageToWideCases) {
-        String wide;
-        EXPECT_TRUE(CodePageToWide(Bytes(c.bytes), c.codePage, wide)) << c.codePage;
-        EXPECT_EQ(wide, Wide(c.wide)) << c.codePage;
-    }
-    for (const auto &c : kCodePageFromWideCases) {
-        String bytes;
-        EXPECT_TRUE(CodePageFromWide(Wide(c.wide), c.codePage, "?", bytes)) << c.codePage;
-        EXPECT_EQ(bytes, Bytes(c.bytes)) << c.codePage;
-    }
+    ExpectCodePageCases();
 }
 
 TEST(CodePage, PagesThatRejectFlagsAreRetriedWithoutThem)
