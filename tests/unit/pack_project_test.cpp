@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/format.h"
 #include "pack/default_language.h"
 #include "pack/glob.h"
 #include "pack/pack_error.h"
