@@ -9,8 +9,8 @@
 // quotes stand for one) and loses its quotes; text after the closing quote up to the next comma is
 // kept as it stands. An empty record is one empty field.
 //
-// Texts are 8-bit (UTF-8 or 8-bit path text); wide text is converted to UTF-8 first, which keeps
-// every separator where it was.
+// Writing takes 8-bit text (UTF-8 or 8-bit path text); wide text converted to UTF-8 keeps every
+// separator where it was.
 #pragma once
 
 #include <vector>
@@ -23,7 +23,9 @@ bool CsvNeedsQuotes(const String &field);
 String CsvField(const String &field);
 // The fields joined into one record, without a line end.
 String CsvRecord(const std::vector<String> &fields);
-// The fields of one record.
+// The fields of one record: 8-bit text, and wide text (UTF-16 units).
 std::vector<String> CsvSplit(const String &record);
+void SplitCsvFields(const String &line, std::vector<String> &fields);
+void SplitCsvFieldsWide(const String &line, std::vector<String> &fields);
 // True when `field` holds CR or LF: such a field cannot be read back from a line-based file.
 bool CsvHoldsLineBreak(const String &field);

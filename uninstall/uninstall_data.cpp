@@ -1,7 +1,5 @@
 #include "uninstall/uninstall_data.h"
 
-#include <cstring>
-
 #include "core/codepage.h"
 #include "core/csv.h"
 #include "core/path_text.h"
@@ -138,33 +136,6 @@ void DropTrailingEmpty(std::vector<String> &lines)
         lines.pop_back();
 }
 
-bool IsBlank(const String &text)
-{
-    String copy(text);
-    return copy.Trim().Empty();
-}
-
-AssociationRecord SplitAssociation(const String &line)
-{
-    String fields[4];
-    const int32_t separatorLength = static_cast<int32_t>(std::strlen(kAssociationSeparator));
-    const char *text = line.Bytes();
-    int32_t at = 0;
-    for (int field = 0; field < 3; ++field) {
-        const char *found = std::strstr(text + at, kAssociationSeparator);
-        if (found == nullptr || found - text > line.Length()) {
-            fields[field].Assign(text + at, line.Length() - at);
-            at = line.Length();
-            break;
-        }
-        fields[field].Assign(text + at, static_cast<int32_t>(found - text) - at);
-        at = static_cast<int32_t>(found - text) + separatorLength;
-    }
-    if (at < line.Length())
-        fields[3].Assign(text + at, line.Length() - at);
-    return AssociationRecord{fields[0], fields[1], fields[2], fields[3]};
-}
-
 // Row `id` of the active language with the product placeholders replaced (empty when missing).
 String ActiveLanguageString(const Settings &settings, int id)
 {
@@ -232,19 +203,7 @@ String FormatUninstallData(const UninstallDataContent &content, std::vector<Stri
             AppendCsvRecord(out, {e.windowClass, e.windowTitle, e.programName, String::Format("%d", e.mode)},
                             "auto-close", refused);
     }
-    if (!content.associations.empty()) {
-        AppendSectionHeader(out, kSectionAssociations);
-        for (const AssociationRecord &a : content.associations) {
-            out.Append(a.extension);
-            out.Append(kAssociationSeparator);
-            out.Append(a.progId);
-            out.Append(kAssociationSeparator);
-            out.Append(a.verb);
-            out.Append(kAssociationSeparator);
-            out.Append(a.icon);
-            out.Append(kCrLf);
-        }
-    }
+    AppendLines(out, kSectionAssociations, content.associations);
     AppendLines(out, kSectionFirewall, content.firewall);
     AppendLines(out, kSectionDrivers, content.drivers);
     AppendLines(out, kSectionMsi, content.msi);
@@ -323,12 +282,7 @@ void ParseUninstallData(const String &bytes, UninstallDataContent &content)
             }
             break;
         }
-        case Section::Associations: {
-            AssociationRecord a = SplitAssociation(line);
-            if (!IsBlank(a.extension) && !IsBlank(a.progId) && !IsBlank(a.verb))
-                content.associations.push_back(std::move(a));
-            break;
-        }
+        case Section::Associations: content.associations.push_back(line); break;
         case Section::Firewall: content.firewall.push_back(line); break;
         case Section::Drivers: content.drivers.push_back(line); break;
         case Section::Msi: content.msi.push_back(line); break;
@@ -350,6 +304,7 @@ void ParseUninstallData(const String &bytes, UninstallDataContent &content)
     }
 
     DropTrailingEmpty(content.uninstallList);
+    DropTrailingEmpty(content.associations);
     DropTrailingEmpty(content.firewall);
     DropTrailingEmpty(content.drivers);
     DropTrailingEmpty(content.msi);
@@ -391,15 +346,6 @@ void UninstallList::Clear()
 
 bool AddUninstallRecord(const String &item, int kind) { return g_uninstall.list.Add(item, kind); }
 
-bool AddAssociationRecord(const String &extension, const String &progId, const String &verb, const String &icon)
-{
-    for (const String *text : {&extension, &progId, &verb, &icon})
-        if (HoldsLineBreak(*text))
-            return false;
-    g_uninstall.associations.push_back(AssociationRecord{extension, progId, verb, icon});
-    return true;
-}
-
 namespace {
 bool AddLineRecord(std::vector<String> &lines, const String &line)
 {
@@ -409,6 +355,14 @@ bool AddLineRecord(std::vector<String> &lines, const String &line)
     return true;
 }
 } // namespace
+
+bool AddAssociationRecord(const String &line)
+{
+    String record(line);
+    if (record.StripTrailing('\n'))
+        record.StripTrailing('\r');
+    return AddLineRecord(g_uninstall.associations, record);
+}
 
 bool AddFirewallRecord(const String &line) { return AddLineRecord(g_uninstall.firewall, line); }
 bool AddDriverRecord(const String &infPath) { return AddLineRecord(g_uninstall.drivers, infPath); }

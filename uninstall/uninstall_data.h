@@ -70,8 +70,6 @@ constexpr int kUninstallStringIds[] = {10, 15, 20, 30, 34, 35, 49, 53, 55, 56, 5
 constexpr int kHeadlineStringId = 999;
 constexpr int kMaxStringRecordId = 1000;
 
-constexpr char kAssociationSeparator[] = "~!~";
-
 // Conditional deletion flag that selects the records kept for the uninstaller.
 constexpr uint8_t kDeleteAtUninstall = 0x8;
 
@@ -81,21 +79,13 @@ struct UninstallString {
     String text;          // wide
 };
 
-// One [Associations] record (8-bit path texts).
-struct AssociationRecord {
-    String extension;     // with its dot, as under HKEY_CLASSES_ROOT
-    String progId;
-    String verb;
-    String icon;
-};
-
 // Everything the file holds. The writer writes every list in order; the reader fills it.
 struct UninstallDataContent {
     std::vector<String> uninstallList;          // 8-bit records with their marker, no line ends
     std::vector<UninstallString> strings;       // written in this order
     String headline;                            // wide; record 999
     std::vector<AutoCloseEntry> autoClose;      // read back with phase 4 (mode 2) or 2
-    std::vector<AssociationRecord> associations;
+    std::vector<String> associations;           // 8-bit lines "ext~!~ProgID~!~verb~!~icon"
     std::vector<String> firewall;               // 8-bit lines
     std::vector<String> drivers;                // 8-bit path text
     std::vector<String> msi;                    // 8-bit lines "\"path\",level"
@@ -140,7 +130,7 @@ private:
 // the section texts that the installation steps fill.
 struct UninstallState {
     UninstallList list;
-    std::vector<AssociationRecord> associations;
+    std::vector<String> associations;
     std::vector<String> firewall;
     std::vector<String> drivers;
     std::vector<String> msi;
@@ -167,8 +157,9 @@ void ApplyUninstallData(const UninstallDataContent &content, Settings &settings,
 bool AddUninstallRecord(const String &item, int kind);
 
 // Section records of this run. Each returns false, recording nothing, when a text holds CR or LF.
-bool AddAssociationRecord(const String &extension, const String &progId, const String &verb,
-                          const String &icon);
+// `line` is one association record as install/association_rules.h formats it (a final CR LF is
+// dropped); the reader there splits it.
+bool AddAssociationRecord(const String &line);
 bool AddFirewallRecord(const String &line);
 bool AddDriverRecord(const String &infPath);
 bool AddMsiRecord(const String &packagePath, int uiLevel);
