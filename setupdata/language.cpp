@@ -101,6 +101,8 @@ String LanguageStringNarrow(int id)
     return g_runTable ? LanguageStringNarrow(*g_runTable, id, g_runExpand) : String();
 }
 
+PlaceholderExpander RunPlaceholderExpander() { return g_runExpand; }
+
 int RunMessageCodePage()
 {
     return g_runTable && !g_runTable->names.empty() ? g_runTable->codePage : kCodePageAnsi;

@@ -58,5 +58,7 @@ String LanguageStringNarrow(const LanguageTable &table, int id, PlaceholderExpan
 void SetRunLanguage(const LanguageTable *table, PlaceholderExpander expand);
 String LanguageString(int id);
 String LanguageStringNarrow(int id);
+// The run's expansion (null until the start-up names it), for lookups in another table.
+PlaceholderExpander RunPlaceholderExpander();
 // The code page of the run's 8-bit messages: the active language's once the table is loaded.
 int RunMessageCodePage();
