@@ -1,19 +1,10 @@
 #include "install/association_rules.h"
 
+#include "core/ascii_text.h"
 #include "core/path_text.h"
 
 namespace {
 const char16_t kRecordSeparator[] = u"~!~";
-}
-
-bool IsBlankWideText(const String &wide)
-{
-    for (int32_t i = 0; i < wide.WideLength(); ++i) {
-        char16_t c = wide.Wide()[i];
-        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
-            return false;
-    }
-    return true;
 }
 
 String AssociationBackupName(const String &productName)
@@ -68,8 +59,8 @@ bool ParseAssociationRecord(const String &line, AssociationRecord &record)
     *fields[field] = String(w + start, n - start);
     for (int rest = field + 1; rest < 4; ++rest)
         fields[rest]->Clear();
-    return !IsBlankWideText(record.extension) && !IsBlankWideText(record.progId) &&
-           !IsBlankWideText(record.verb);
+    return !IsBlankWide(record.extension) && !IsBlankWide(record.progId) &&
+           !IsBlankWide(record.verb);
 }
 
 String AssociationClassWithoutMarker(const String &className)
@@ -84,7 +75,7 @@ AssociationClassChoice ChooseAssociationClass(const String &className, const Str
 {
     const bool marked = !className.Empty() && className.Wide()[0] == u'!';
     if (className.Empty() || marked) {
-        if (!IsBlankWideText(registeredClass)) {
+        if (!IsBlankWide(registeredClass)) {
             useClass = registeredClass;
             return AssociationClassChoice::UseRegistered;
         }
@@ -101,7 +92,7 @@ AssociationClassChoice ChooseAssociationClass(const String &className, const Str
 bool ShouldBackUpDefault(bool oldExists, const String &oldValue, const String &newValue,
                          bool backupExists, const String &backupValue)
 {
-    if (!oldExists || IsBlankWideText(oldValue) || oldValue == newValue)
+    if (!oldExists || IsBlankWide(oldValue) || oldValue == newValue)
         return false;
-    return !(backupExists && !IsBlankWideText(backupValue));
+    return !(backupExists && !IsBlankWide(backupValue));
 }

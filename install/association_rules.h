@@ -57,6 +57,3 @@ String AssociationClassWithoutMarker(const String &className);
 // own earlier one, and the uninstaller could never restore it).
 bool ShouldBackUpDefault(bool oldExists, const String &oldValue, const String &newValue,
                          bool backupExists, const String &backupValue);
-
-// Blank: empty or only blanks, CR, LF and tabs.
-bool IsBlankWideText(const String &wide);

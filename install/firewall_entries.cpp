@@ -1,6 +1,6 @@
 #include "install/firewall_entries.h"
 
-#include "install/association_rules.h"
+#include "core/ascii_text.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::vector<String> FirewallLines(const String &list)
             next = units;
         String line(list.Wide() + at, end - at);
         at = next;
-        if (!IsBlankWideText(line))
+        if (!IsBlankWide(line))
             lines.push_back(line);
     }
     return lines;

@@ -1,5 +1,7 @@
 #include "install/registry_entries.h"
 
+#include "core/ascii_text.h"
+#include "core/codepage.h"
 #include "core/csv.h"
 #include "core/path_text.h"
 
@@ -8,14 +10,19 @@ namespace {
 constexpr int kKeyFields = 1;
 constexpr int kValueFields = 5;
 
-bool IsBlankWide(const String &text)
+// The fields of one line: the CSV reader works on 8-bit text, and UTF-8 keeps every separator
+// where it was.
+std::vector<String> SplitFields(const String &line)
 {
-    for (int32_t i = 0; i < text.WideLength(); ++i) {
-        char16_t c = text.Wide()[i];
-        if (c != u' ' && c != u'\t' && c != u'\r' && c != u'\n')
-            return false;
+    String utf8;
+    CodePageFromWide(line, kCodePageUtf8, nullptr, utf8);
+    std::vector<String> fields = CsvSplit(utf8);
+    for (String &field : fields) {
+        String wide;
+        CodePageToWide(field, kCodePageUtf8, wide);
+        field = wide;
     }
-    return true;
+    return fields;
 }
 
 int HexDigit(char16_t c)
@@ -115,7 +122,6 @@ bool ParseBinary(const String &data, String &bytes, String &problem)
 std::vector<RegistryEntry> ParseRegistryEntries(const String &text)
 {
     std::vector<RegistryEntry> entries;
-    std::vector<String> fields;
     int32_t at = 0;
     const int32_t units = text.WideLength();
     while (at < units) {
@@ -129,7 +135,7 @@ std::vector<RegistryEntry> ParseRegistryEntries(const String &text)
             continue;
         RegistryEntry entry;
         entry.line = line;
-        SplitCsvFieldsWide(line, fields);
+        const std::vector<String> fields = SplitFields(line);
         if (fields.size() == kKeyFields) {
             entry.kind = RegistryEntryKind::Key;
             entry.keyPath = fields[0];

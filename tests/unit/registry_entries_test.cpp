@@ -3,45 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "core/csv.h"
 #include "install/registry_entries.h"
 #include "install/registry_path.h"
 #include "wide_support.h"
 
 namespace {
-
-TEST(CsvFields, QuotesBlanksAndEmptyFields)
-{
-    struct Case {
-        const char *line;
-        std::vector<std::string> fields;
-    } cases[] = {
-        {"", {""}},
-        {"a", {"a"}},
-        {"a,b", {"a", "b"}},
-        {"a,,b,", {"a", "", "b", ""}},
-        {"  a,\tb", {"a", "b"}},
-        {"\"x,y\",z", {"x,y", "z"}},
-        {"\"say \"\"hi\"\"\"", {"say \"hi\""}},
-        {"\"unclosed, still", {"unclosed, still"}},
-        {"\"q\"tail,next", {"qtail", "next"}},
-        {"a b ,c", {"a b ", "c"}},
-    };
-    for (const Case &c : cases) {
-        std::vector<String> fields;
-        SplitCsvFields(String(c.line), fields);
-        std::vector<std::string> got;
-        for (const String &f : fields)
-            got.emplace_back(f.Bytes(), f.Length());
-        EXPECT_EQ(got, c.fields) << c.line;
-
-        SplitCsvFieldsWide(WideFrom(c.line), fields);
-        got.clear();
-        for (const String &f : fields)
-            got.push_back(Utf8(f));
-        EXPECT_EQ(got, c.fields) << "wide: " << c.line;
-    }
-}
 
 TEST(RegistryPathSyntax, RootsAndSubkeys)
 {
