@@ -28,7 +28,7 @@ void ReadCommandLine()
 {
     if (g_runMode.uninstallProduct.Empty())
         ShowUsage(String(u"Product name required"));
-    UninstallProduct(g_runMode.uninstallProduct);
+    UninstallProduct(g_runMode.uninstallProduct, g_runMode.silent);
     // A completed uninstallation also sends the uninstall notification and schedules the removal of
     // the uninstaller's own files; UninstallProduct does not complete one yet.
     ExitInstaller(0);

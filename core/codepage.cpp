@@ -77,3 +77,17 @@ bool CodePageFromWide(const String &wide, int codePage, const char *replacement,
     }
     return CodePageFromWide(wide.Wide(), wide.WideLength(), codePage, replacement, bytes, noBestFit);
 }
+
+String WideFromCodePage(const String &text, int codePage)
+{
+    String wide;
+    CodePageToWide(text, codePage, wide);
+    return wide;
+}
+
+String NarrowInCodePage(const String &wide, int codePage)
+{
+    String narrow;
+    CodePageFromWide(wide, codePage, "?", narrow);
+    return narrow;
+}

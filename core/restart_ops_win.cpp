@@ -19,14 +19,6 @@ bool WininitRunsAtBoot(const String &windowsFolder)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Names in wininit.ini are read in the ANSI code page; characters it lacks become "?".
-String Ansi(const String &wide)
-{
-    String bytes;
-    CodePageFromWide(wide, kCodePageAnsi, "?", bytes);
-    return bytes;
-}
-
 } // namespace
 
 bool AddWininitRenameToFile(const String &windowsFolder, const String &name, const String &value)
@@ -57,7 +49,7 @@ bool RegisterDeletionAtRestart(const String &path)
     const DWORD firstError = GetLastError();
     const String windowsFolder = WindowsFolderPath();
     if (WininitRunsAtBoot(windowsFolder) &&
-        AddWininitRenameToFile(windowsFolder, String("NUL"), Ansi(ShortPathOf(path))))
+        AddWininitRenameToFile(windowsFolder, String("NUL"), NarrowInCodePage(ShortPathOf(path), kCodePageAnsi)))
         return true;
     SetLastError(firstError);
     return false;
@@ -72,7 +64,7 @@ bool RegisterReplacementAtRestart(const String &source, const String &destinatio
     const DWORD firstError = GetLastError();
     const String windowsFolder = WindowsFolderPath();
     if (WininitRunsAtBoot(windowsFolder) &&
-        AddWininitRenameToFile(windowsFolder, Ansi(destination), Ansi(source))) {
+        AddWininitRenameToFile(windowsFolder, NarrowInCodePage(destination, kCodePageAnsi), NarrowInCodePage(source, kCodePageAnsi))) {
         SetLastError(kDeferredMoveError);
         return true;
     }

@@ -139,14 +139,7 @@ void DropTrailingEmpty(std::vector<String> &lines)
 // Row `id` of the active language with the product placeholders replaced (empty when missing).
 String ActiveLanguageString(const Settings &settings, int id)
 {
-    const LanguageTable &table = settings.Languages;
-    if (id < 0 || size_t(id) >= table.rows.size() || table.active < 0 ||
-        size_t(table.active) >= table.rows[size_t(id)].size())
-        return String();
-    String text(table.rows[size_t(id)][size_t(table.active)]);
-    if (const auto expand = GetSettingsHooks().expandProductPlaceholders)
-        expand(text);
-    return text;
+    return LanguageString(settings.Languages, id, RunPlaceholderExpander());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/format.h"
 #include "pack/default_language.h"
 #include "pack/glob.h"
 #include "pack/pack_error.h"

@@ -169,7 +169,6 @@ protected:
     static void Reset()
     {
         g_settings = Settings();
-        SetSettingsHooks(SettingsHooks());
         SetCorruptionHandler(nullptr);
     }
 };
@@ -186,17 +185,18 @@ TEST_F(SetupDataTest, HeaderAndScriptComeFromTheMappedImage)
     EXPECT_EQ(data.record, installer.record());
     EXPECT_EQ(data.container.header.fileSizes, (std::vector<int32_t>{300, 90000, 0}));
     EXPECT_EQ(installer.file().Position(), int64_t(installer.section().rawDataPosition));
-    EXPECT_EQ(g_settings.ProductFlags2, ProductFlag2::SeparateUninstaller);
+    EXPECT_EQ(data.container.header.productFlags2, ProductFlag2::SeparateUninstaller);
 
     // The settings reader asks after its sixth item whether the record is the one the header names.
-    const auto matches = GetSettingsHooks().scriptChecksumMatches;
-    ASSERT_NE(matches, nullptr);
-    EXPECT_TRUE(matches());
+    EXPECT_TRUE(OwnScriptChecksumMatches());
     SettingsStream stream(g_setupData.record);
-    EXPECT_EQ(CorruptionCodeOf([&] { ReadSettings(stream); }), 0);
-    EXPECT_EQ(String(g_settings.DisplayName), String(u"Setup Data Test"));
+    SettingsInputs inputs;
+    inputs.hooks.scriptChecksumMatches = OwnScriptChecksumMatches;
+    Settings settings;
+    EXPECT_EQ(CorruptionCodeOf([&] { ReadSettings(stream, inputs, settings); }), 0);
+    EXPECT_EQ(String(settings.DisplayName), String(u"Setup Data Test"));
     g_setupData.record.MutableBytes()[0] ^= 1;
-    EXPECT_FALSE(matches());
+    EXPECT_FALSE(OwnScriptChecksumMatches());
 }
 
 TEST_F(SetupDataTest, ProgramWithoutSetupSectionIsInInformationMode)
@@ -261,7 +261,7 @@ TEST_F(SetupDataTest, ImageChecksumIsComparedOnlyWhenAsked)
         SCOPED_TRACE(c.name);
         Installer installer(c.variant, L"ks-setup-data-image.exe");
         ASSERT_EQ(installer.Open(), 0);
-        EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), c.check); }), c.code);
+        EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImageAndPrepareUninstaller(installer.file(), c.check ? ImageChecksumTest::Compare : ImageChecksumTest::Skip); }), c.code);
     }
 }
 
@@ -287,7 +287,7 @@ TEST_F(SetupDataTest, UninstallerImageIsTheProgramWithoutItsSection)
         variant.overlay = c.overlay;
         Installer installer(variant, L"ks-setup-data-uninstaller.exe");
         ASSERT_EQ(installer.Open(), 0);
-        ASSERT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), true); }), 0);
+        ASSERT_EQ(CorruptionCodeOf([&] { CheckOwnImageAndPrepareUninstaller(installer.file(), ImageChecksumTest::Compare); }), 0);
 
         const SetupData &data = g_setupData;
         EXPECT_EQ(data.fileSize, installer.bytes().Length());
@@ -317,10 +317,10 @@ TEST_F(SetupDataTest, UnreadableImagePartsReportTheirCodes)
 
     // The section table as read claims more than the file holds.
     g_setupData.section.rawDataPosition = fileSize + 1;
-    EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), false); }), kCorruptionLeadingPartRead);
+    EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImageAndPrepareUninstaller(installer.file(), ImageChecksumTest::Skip); }), kCorruptionLeadingPartRead);
     g_setupData.section = located;
     g_setupData.section.rawSize = fileSize - located.rawDataPosition + 1;
-    EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), false); }), kCorruptionTrailingPartRead);
+    EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImageAndPrepareUninstaller(installer.file(), ImageChecksumTest::Skip); }), kCorruptionTrailingPartRead);
 }
 
 Variant DamageSection(int32_t (*offset)(const SetupHeader &), bool padded = true)
@@ -362,10 +362,10 @@ TEST_F(SetupDataTest, FileDataFromTheImageOrTheFile)
         SCOPED_TRACE(c.name);
         Installer installer(c.variant, L"ks-setup-data-files.exe");
         ASSERT_EQ(installer.Open(), 0);
-        g_settings.ProductFlags = ProductFlag::CompressedChunks;
         const FileDataHooks hooks = CountingHooks();
         const int code = CorruptionCodeOf([&] {
-            OpenFileData(c.fromFile, hooks);
+            OpenOwnFileData(c.fromFile ? FileDataSource::ProgramFile : FileDataSource::LoadedImage,
+                            ProductFlag::CompressedChunks, hooks);
             EXPECT_EQ(g_waits, 2);
             ExpectPayloadsReadBack(g_setupData.fileData, g_setupData.container.header.fileSizes, files);
         });
@@ -400,7 +400,7 @@ TEST_F(SetupDataTest, FailedFileDataReadEndsWithErrorCode2)
     EXPECT_EXIT(
         {
             SetFatalDisplay(PrintFatal);
-            OpenFileData(true);
+            OpenOwnFileData(FileDataSource::ProgramFile, ProductFlag::CompressedChunks);
         },
         testing::ExitedWithCode(1),
         std::string("FATAL\\[Error code 2: failed to read archive data") + "\r\n" + expected);
