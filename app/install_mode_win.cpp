@@ -9,7 +9,7 @@
 #include "app/run_mode.h"
 #include "core/codepage.h"
 #include "core/file_win.h"
-#include "core/system_error_win.h"
+#include "core/system_error.h"
 #include "setupdata/corruption.h"
 #include "setupdata/language.h"
 #include "setupdata/path_variables.h"
@@ -37,9 +37,13 @@ File g_programFile;
 void OpenProgramFile()
 {
     const String path = ProgramPath();
-    if (path.Empty() || g_programFile.Open(path, FileCreation::OpenExisting, FileReadAccess | FileShareRead) != 0) {
-        const DWORD error = GetLastError();
-        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error), SystemErrorText(error).Wide());
+    if (path.Empty()) {
+        const SystemError error(GetLastError());
+        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error.number), error.Describe().Wide());
+    }
+    if (g_programFile.Open(path, FileCreation::OpenExisting, FileReadAccess | FileShareRead) != 0) {
+        const SystemError error = g_programFile.LastError();
+        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error.number), error.Describe().Wide());
     }
 }
 

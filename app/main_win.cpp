@@ -12,13 +12,14 @@
 #include "core/memory.h"
 #include "core/privilege_win.h"
 #include "core/system_library_win.h"
+#include "core/wide_win.h"
 #include "uninstall/uninstall.h"
 
 namespace {
 
 void ReadCommandLine()
 {
-    const CommandLineResult result = ParseCommandLine(reinterpret_cast<const char16_t *>(GetCommandLineW()),
+    const CommandLineResult result = ParseCommandLine(FromWide(GetCommandLineW()),
                                                       g_runMode, g_commandLineOverrides);
     if (result.error != CommandLineError::None)
         ShowUsage(CommandLineErrorMessage(result));
