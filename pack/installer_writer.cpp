@@ -69,7 +69,7 @@ void StampOutput(String &leading, const SetupSectionLocation &location)
         stamp[i] = uint8_t(t >> (8 * i));
 }
 
-// One file's record into the record stream: the description, then the content read piece by piece
+// One file's record into the record stream: the record header, then the content read piece by piece
 // from the host file, then its checksum.
 void PackFile(const ProjectFile &file, FileDataWriter &data, std::vector<char> &buffer,
               PackProgress &progress, uint64_t &done)
