@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -358,4 +359,38 @@ TEST_F(PackInstallerTest, TheSameTreeGivesTheSameBytesWhateverTheOrderAndFolder)
     const uint32_t pe = bytes[60] | bytes[61] << 8;
     EXPECT_EQ(uint32_t(bytes[pe + 8] | bytes[pe + 9] << 8 | bytes[pe + 10] << 16 | bytes[pe + 11] << 24),
               1700000000u);
+// The dump prints the values the reader read, in the reader's order, and nothing of its own: from
+// the flag word at offset 0 to the end marker, offsets rising, and the password is named,
+// not shown.
+TEST_F(PackInstallerTest, DumpShowsTheRecordAsTheReaderReadIt)
+{
+    const Project project = ReadProject(KS_SOURCE_DIR "/examples/everything/everything.toml");
+    PackInstaller(project, Options("everything.exe"));
+    const InstallerDump dump = DumpInstaller(Path("everything.exe"));
+    const std::vector<DumpedSettingsValue> &values = dump.settingsRecord;
+    ASSERT_GT(values.size(), 65u);
+    EXPECT_EQ(values.front().offset, 0);
+    EXPECT_EQ(values.front().form, SettingsForm::Raw);
+    uint64_t flags = 0;
+    std::memcpy(&flags, values.front().bytes.Data(), 8);
+    EXPECT_EQ(flags, dump.settings.ProductFlags);
+    uint32_t marker = 0;
+    ASSERT_EQ(values.back().bytes.Length(), 4);
+    std::memcpy(&marker, values.back().bytes.Data(), 4);
+    EXPECT_EQ(marker, kSettingsEndMarker);
+    for (size_t i = 1; i < values.size(); ++i)
+        EXPECT_GT(values[i].offset, values[i - 1].offset) << i;
+
+    std::FILE *out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    PrintInstallerDump(dump, out);
+    std::rewind(out);
+    std::string text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+        text.append(buffer, n);
+    std::fclose(out);
+    EXPECT_NE(text.find("counted  u\"Everything Sample\""), std::string::npos);
+    EXPECT_NE(text.find("(the install password)"), std::string::npos);
+    EXPECT_EQ(text.find("open sesame"), std::string::npos);
 }
