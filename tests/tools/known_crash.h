@@ -7,7 +7,9 @@
 extern "C" void ks_crash_site();
 
 // EAX 0x11111111, ECX 0x22222222, EDX 0x33333333, EIP ks_crash_site.
-__attribute__((noinline)) inline void CrashWithKnownRegisters()
+// Internal linkage, not inline: a label inside a COMDAT copy of an inline function is resolved
+// against the wrong section by the assembler.
+[[maybe_unused]] static __attribute__((noinline)) void CrashWithKnownRegisters()
 {
     asm volatile("movl $0x11111111, %%eax\n\t"
                  "movl $0x22222222, %%ecx\n\t"
