@@ -30,14 +30,28 @@ target_link_libraries(ks_program PUBLIC ${KS_ZLIB_STATIC} ole32 oleaut32 uuid sh
 add_executable(kestrival-setup WIN32 app/main_win.cpp app/cxx_runtime_win.cpp res/setup.rc)
 target_compile_options(kestrival-setup PRIVATE ${KS_WARNINGS} ${KS_SIZE_FLAGS})
 target_link_libraries(kestrival-setup PRIVATE ks_program)
+# A 4 KiB file alignment puts every section on a page of the file, so the loader maps the image
+# (the `.setup` section with it) instead of reading it into private memory; large-address aware
+# gives a 32-bit process the room above 2 GB that a 1 GiB file record needs beside the mapped
+# image. No time stamp in the PE header and no build paths in the code: two builds of the same
+# sources give the same bytes.
 target_link_options(kestrival-setup PRIVATE -municode -mwindows ${KS_STATIC_LINK} -s
-                    -Wl,--gc-sections -Wl,-Map=${CMAKE_BINARY_DIR}/kestrival-setup.map)
+                    -Wl,--gc-sections -Wl,--file-alignment,0x1000 -Wl,--large-address-aware
+                    -Wl,--no-insert-timestamp -Wl,-Map=${CMAKE_BINARY_DIR}/kestrival-setup.map)
+target_compile_options(kestrival-setup PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+target_compile_options(ks_program PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
 set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/setup.ico")
 
 # Test launcher: starts a program with a literal command line (wine re-quotes its own arguments).
 add_executable(launch tests/tools/launch.c)
 target_link_options(launch PRIVATE -municode ${KS_STATIC_LINK} -s)
+
+# Shows the installer window in its test looks, one after another, for the screenshot test.
+add_executable(window_show tests/tools/window_show_win.cpp)
+target_compile_options(window_show PRIVATE ${KS_WARNINGS})
+target_link_libraries(window_show PRIVATE ks_program)
+target_link_options(window_show PRIVATE -municode -mwindows ${KS_STATIC_LINK} -s)
 
 # GoogleTest built from Debian's sources with the cross compiler, for tests that need real Windows
 # behaviour (they run under Wine).
