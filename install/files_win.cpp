@@ -242,7 +242,7 @@ void InstallFiles(FileStepInput &input, FileStepLists &lists)
             continue;
         }
         SetupCursor cursor = NextFileRecord(*input.data);
-        ReadFileRecordDescription(cursor, record);
+        ReadFileRecordHeader(cursor, record);
         const uint8_t *content = ReadFileContent(cursor, size);
         ProcessRecord(input, lists, record, content, nullptr, size);
     }

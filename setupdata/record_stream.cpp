@@ -58,7 +58,7 @@ FileRecordStream::FileRecordStream(FileData &data, FileRecord &record) : data_(d
     while (Queued() < head && !DescriptionComplete(Front(), size_t(Queued())))
         DecodeNextChunk(data_);
     SetupCursor cursor(Front(), size_t(Queued() < head ? Queued() : head));
-    ReadFileRecordDescription(cursor, record);
+    ReadFileRecordHeader(cursor, record);
     Consume(int32_t(cursor.Offset()));
 }
 

@@ -80,8 +80,8 @@ TEST(RecordStream, GivesTheContentChunkByChunkAndLeavesTheNextRecordReadable)
                                    FileDataHooks());
                       SetupCursor first = NextFileRecord(data);
                       FileRecord read;
-                      ReadFileRecordDescription(first, read);
-                      EXPECT_EQ(PeekFileRecordLength(data), int32_t(100000 + 4 + WriteFileRecordDescription(
+                      ReadFileRecordHeader(first, read);
+                      EXPECT_EQ(PeekFileRecordLength(data), int32_t(100000 + 4 + WriteFileRecordHeader(
                                                                                 files[1].description).Length()));
                       int32_t largest = 0;
                       bool matched = false;
@@ -89,7 +89,7 @@ TEST(RecordStream, GivesTheContentChunkByChunkAndLeavesTheNextRecordReadable)
                       EXPECT_TRUE(matched);
                       EXPECT_LE(largest, 2 * 4096 + 64) << "the queue holds about a chunk";
                       SetupCursor last = NextFileRecord(data);
-                      ReadFileRecordDescription(last, read);
+                      ReadFileRecordHeader(last, read);
                       EXPECT_EQ(read.name, String("c.txt"));
                       ReadFileContent(last, packed.sizes[2]);
                       CloseFileData(data);
