@@ -359,6 +359,8 @@ TEST_F(PackInstallerTest, TheSameTreeGivesTheSameBytesWhateverTheOrderAndFolder)
     const uint32_t pe = bytes[60] | bytes[61] << 8;
     EXPECT_EQ(uint32_t(bytes[pe + 8] | bytes[pe + 9] << 8 | bytes[pe + 10] << 16 | bytes[pe + 11] << 24),
               1700000000u);
+}
+
 // The dump prints the values the reader read, in the reader's order, and nothing of its own: from
 // the flag word at offset 0 to the end marker, offsets rising, and the password is named,
 // not shown.
