@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "core/path_parts.h"
 #include "core/path_text.h"
 #include "core/registry_win.h"
+#include "core/version_resource.h"
 #include "install/file_write_win.h"
 #include "install/files_win.h"
 #include "setupdata/checksum.h"
@@ -259,6 +261,58 @@ TEST_F(FileStepTest, ALargeRecordIsStreamedIntoPlace)
     ASSERT_TRUE(ReadLastWriteTime(Path(u"big.bin"), written));
     EXPECT_TRUE(written == (DateTime{2024, 5, 1, 12, 0, 10}));
     EXPECT_EQ(g_failures, "");
+}
+
+// The bytes of a library built beside this program (cmake/win32.cmake) with that version.
+std::string VersionedLibrary(const char *version)
+{
+    wchar_t self[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
+    String path = WidePathFolder(String(reinterpret_cast<const char16_t *>(self), int32_t(n)));
+    path = WidePathJoin(path, PathTextToWide(String::Format("versioned-%s.dll", version)));
+    String bytes;
+    EXPECT_EQ(ReadWholeFile(path, bytes), 0) << version;
+    return std::string(bytes.Bytes(), size_t(bytes.Length()));
+}
+
+TEST_F(FileStepTest, VersionedFilesFollowTheVersionRules)
+{
+    const std::string existing = VersionedLibrary("2.0.0.0");
+    String version;
+    ASSERT_TRUE(FileVersionFromPeImage(reinterpret_cast<const uint8_t *>(existing.data()), existing.size(), version));
+    EXPECT_STREQ(version.Bytes(), "2.0.0.0");
+
+    const DateTime older{2024, 5, 1, 12, 0, 0}, newer{2024, 5, 1, 12, 0, 30};
+    struct Case {
+        const char16_t *file;
+        const char *recordVersion;
+        const char *content;
+        bool replaced;
+        const char *logText;
+    };
+    const Case cases[] = {
+        {u"older.dll", "1.5.0.0", "1.5.0.0", false,
+         " was not installed because its version (1.5.0.0) is not newer than 2.0.0.0\r\n"},
+        {u"equal.dll", "2.0.0.0", "2.0.0.0", false,
+         " was not installed because its version (2.0.0.0) is not newer than 2.0.0.0\r\n"},
+        {u"newer.dll", "2.0.0.1", "2.0.0.1", true,
+         " needs replacement because its version (2.0.0.1) is newer than 2.0.0.0 and its date (2024/05/01 "
+         "12:00:30) is newer than 2024/05/01 12:00:00\r\n"},
+    };
+    std::vector<Item> items;
+    for (const Case &c : cases) {
+        Put(c.file, existing, older);
+        items.push_back({Record(PathTextFromWide(String(c.file)).Bytes(), kFileTypeVersioned), VersionedLibrary(c.content)});
+        items.back().record.version = c.recordVersion;
+        items.back().record.time = newer;
+    }
+    ASSERT_EQ(Install(items), 0);
+    for (const Case &c : cases) {
+        EXPECT_EQ(Read(c.file) == existing, !c.replaced) << Utf8(String(c.file));
+        EXPECT_TRUE(Logged(Utf8(Path(c.file)) + c.logText)) << g_log;
+    }
+    // Kept type 9 files still belong to the product.
+    EXPECT_EQ(std::count(g_uninstall.begin(), g_uninstall.end(), Utf8(Path(u"older.dll"))), 1);
 }
 
 } // namespace
