@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <string>
 #include <sys/mman.h>
@@ -13,6 +14,7 @@
 #include "core/path_text.h"
 #include "core/program_title.h"
 #include "pack/pack_error.h"
+#include "pack/pe_info.h"
 #include "setupdata/checksum.h"
 #include "setupdata/corruption.h"
 #include "setupdata/pe_image.h"
@@ -323,8 +325,15 @@ void PrintSettingsRecord(FILE *out, const std::vector<DumpedSettingsValue> &valu
 InstallerDump DumpInstaller(const std::string &path)
 {
     InstallerDump dump;
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw PackError(path + " is a folder, not an installer");
     const MappedFile file(path);
     dump.fileSize = file.Size();
+    PeInfo pe;
+    if (!ReadPeInfo(file.Bytes(), file.Size(), pe))
+        throw PackError(path + " is not a Windows program, so not an installer");
+    dump.signatureBytes = pe.certificateSize;
     const ReaderFailuresThrow failuresThrow;
     try {
         ReadInstaller(file, dump);
@@ -347,6 +356,9 @@ void PrintInstallerDump(const InstallerDump &dump, FILE *out)
     p.Number("RawSize", dump.sectionRawSize);
     p.Hex("VirtualAddress", dump.sectionVirtualAddress);
     p.Number("VirtualSize", dump.sectionVirtualSize);
+    p.Line("Signature", dump.signatureBytes ? "present (" + std::to_string(dump.signatureBytes) +
+                                                  " bytes of certificate table)"
+                                            : std::string("none"));
 
     p.Section("header");
     p.Line("Version", std::string(h.version.Bytes(), size_t(h.version.Length())));

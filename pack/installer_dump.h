@@ -34,6 +34,7 @@ struct InstallerDump {
     uint32_t sectionVirtualSize = 0;
     SetupHeader header;
     uint32_t imageChecksum = 0;     // computed over the program's leading part
+    uint32_t signatureBytes = 0;    // the certificate table's size; 0: not signed
     Settings settings;
     std::vector<DumpedSettingsValue> settingsRecord;   // every value the reader read, in order
     std::vector<DumpedFile> files;
