@@ -1,5 +1,6 @@
 #include "pack/installer_dump.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 #include <filesystem>
@@ -97,7 +98,28 @@ private:
     std::vector<DumpedSettingsValue> &values_;
 };
 
-void ReadInstaller(const MappedFile &file, InstallerDump &dump)
+// Writes one file's content below `folder`; the record name (Windows separators) must stay below it.
+void ExtractFile(const std::string &folder, const FileRecord &record, const uint8_t *content, int32_t size)
+{
+    String wide = PathTextToWide(record.name, kCodePageWindows1252), utf8;
+    CodePageFromWide(wide, kCodePageUtf8, nullptr, utf8);
+    std::string name(utf8.Bytes(), size_t(utf8.Length()));
+    std::replace(name.begin(), name.end(), '\\', '/');
+    const std::filesystem::path relative = std::filesystem::path(name).lexically_normal();
+    if (relative.empty() || relative.is_absolute() || *relative.begin() == "..")
+        throw PackError("the file record \"" + name + "\" names a place outside the folder to extract to");
+    const std::filesystem::path target = std::filesystem::path(folder) / relative;
+    std::error_code error;
+    std::filesystem::create_directories(target.parent_path(), error);
+    FILE *out = std::fopen(target.c_str(), "wb");
+    if (!out)
+        ThrowSystemError("cannot create " + target.string());
+    const bool written = std::fwrite(content, 1, size_t(size), out) == size_t(size);
+    if (std::fclose(out) != 0 || !written)
+        ThrowSystemError("cannot write " + target.string());
+}
+
+void ReadInstaller(const MappedFile &file, InstallerDump &dump, const std::string &extractTo)
 {
     SetupSectionLocation location;
     if (!LocateSetupSectionInFile(file.Bytes(), file.Size(), location))
@@ -154,6 +176,8 @@ void ReadInstaller(const MappedFile &file, InstallerDump &dump)
         file.size = container.header.fileSizes[size_t(i)];
         const uint8_t *content = ReadFileContent(cursor, file.size);
         file.contentChecksum = SetupChecksum(content, file.size);
+        if (!extractTo.empty())
+            ExtractFile(extractTo, file.record, content, file.size);
         dump.files.push_back(std::move(file));
     }
     CloseFileData(data);
@@ -322,7 +346,7 @@ void PrintSettingsRecord(FILE *out, const std::vector<DumpedSettingsValue> &valu
 
 } // namespace
 
-InstallerDump DumpInstaller(const std::string &path)
+InstallerDump DumpInstaller(const std::string &path, const std::string &extractTo)
 {
     InstallerDump dump;
     std::error_code error;
@@ -336,7 +360,7 @@ InstallerDump DumpInstaller(const std::string &path)
     dump.signatureBytes = pe.certificateSize;
     const ReaderFailuresThrow failuresThrow;
     try {
-        ReadInstaller(file, dump);
+        ReadInstaller(file, dump, extractTo);
     } catch (const CorruptionFound &c) {
         throw PackError(path + ": the setup data is corrupt (code " + std::to_string(c.code) +
                         "; the codes are listed in README.md)");

@@ -41,7 +41,9 @@ struct InstallerDump {
 };
 
 // Throws PackError naming what is wrong (not an installer, or the setup data's corruption code).
-InstallerDump DumpInstaller(const std::string &path);
+// With `extractTo`, every file's content is also written below that folder under its record name,
+// as the record reader hands it over (one record in memory at a time).
+InstallerDump DumpInstaller(const std::string &path, const std::string &extractTo = std::string());
 
 // The dump as readable text.
 void PrintInstallerDump(const InstallerDump &dump, FILE *out);
