@@ -1,9 +1,10 @@
 // The program's fatal-error path, built on the core one (core/fatal.h): the registered hooks run,
 // the message is shown in an error box (not in silent mode), and ExitInstaller(1) ends the run.
-// It runs once: a fatal error while one is being handled only ends the process.
+// It runs once: a fatal error while one is being handled only ends the process with exit code 1.
 //
-// The message travels as 8-bit text: the wide forms convert to the ANSI code page ("?" for what
-// does not map) and the display converts back with the active language's code page. Code without
+// The message travels as 8-bit text in the run's message code page (RunMessageCodePage: the ANSI
+// code page until the language table is loaded, then the active language's): the wide forms
+// convert to it ("?" for what does not map) and the display converts back with it. Code without
 // the Windows API calls core/fatal.h's Fatal and FatalFormat, which take the same path.
 #pragma once
 

@@ -5,51 +5,47 @@
 #include <cstdarg>
 
 #include "app/command_line.h"
-#include "app/error_box_win.h"
 #include "app/exit.h"
 #include "app/program_win.h"
+#include "app/run_mode.h"
 #include "core/codepage.h"
 #include "core/fatal.h"
 #include "core/format.h"
+#include "setupdata/language.h"
+#include "wizard/message_box_win.h"
 
 namespace {
 
 constexpr int32_t kFormatBufferUnits = 4096;
 
-LONG g_ending = 0;
-
 void DisplayFatalMessage(const char *text)
 {
-    // The active language's code page arrives with the language table; until then text is ANSI.
+    // The 8-bit text is in the run's message code page: the active language's once the language
+    // table is loaded, the ANSI code page before.
     String wide;
-    CodePageToWide(String(text), kCodePageAnsi, wide);
-    ShowErrorBox(wide);
+    CodePageToWide(String(text), RunMessageCodePage(), wide);
+    ShowErrorBox(wide, g_runMode.silent, LanguageString(kErrorCaptionRow));
 }
 
-void EndAfterFatalError(int code)
-{
-    // A fatal error raised by a hook of the first one reaches here first; the orderly exit is still
-    // due. Anything after that only ends the process.
-    if (InterlockedExchange(&g_ending, 1) != 0)
-        ExitProcess(static_cast<UINT>(code));
-    ExitInstaller(code);
-}
+void EndInstaller(int code) { ExitInstaller(code); }
+
+void EndProcessNow(int code) { ExitProcess(static_cast<UINT>(code)); }
 
 } // namespace
 
 void RegisterFatalErrorHandler()
 {
     SetFatalDisplay(DisplayFatalMessage);
-    SetProcessEnd(EndAfterFatalError);
+    SetProcessEnd(EndInstaller);
+    SetImmediateProcessEnd(EndProcessNow);
 }
 
 void FatalError(const char *text) { Fatal(text); }
 
 void FatalError(const char16_t *text)
 {
-    String ansi;
-    CodePageFromWide(String(text), kCodePageAnsi, "?", ansi);
-    Fatal(ansi.Bytes());
+    // In the page the display reads it back with, so that what maps arrives unchanged.
+    Fatal(NarrowInCodePage(String(text), RunMessageCodePage()).Bytes());
 }
 
 void FatalErrorFormat(const char *format, ...)

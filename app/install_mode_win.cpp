@@ -6,9 +6,13 @@
 #include "app/fatal_error.h"
 #include "app/notification_win.h"
 #include "app/program_win.h"
+#include "app/run_mode.h"
 #include "core/codepage.h"
 #include "core/file_win.h"
-#include "core/system_error_win.h"
+#include "core/system_error.h"
+#include "setupdata/corruption.h"
+#include "setupdata/language.h"
+#include "setupdata/path_variables.h"
 #include "setupdata/settings.h"
 #include "setupdata/settings_flags.h"
 #include "setupdata/settings_stream.h"
@@ -33,10 +37,60 @@ File g_programFile;
 void OpenProgramFile()
 {
     const String path = ProgramPath();
-    if (path.Empty() || g_programFile.Open(path, FileCreation::OpenExisting, FileReadAccess | FileShareRead) != 0) {
-        const DWORD error = GetLastError();
-        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error), SystemErrorText(error).Wide());
+    if (path.Empty()) {
+        const SystemError error(GetLastError());
+        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error.number), error.Describe().Wide());
     }
+    if (g_programFile.Open(path, FileCreation::OpenExisting, FileReadAccess | FileShareRead) != 0) {
+        const SystemError error = g_programFile.LastError();
+        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error.number), error.Describe().Wide());
+    }
+}
+
+// The path variables read the settings through the installation's path state; an expansion sees
+// the settings as they stand at that moment (the reader's: as read so far).
+void ExpandPathVariablesIn(const Settings &settings, String &wide)
+{
+    CopySettingsToPathState(settings, InstallationPathState());
+    ExpandPathVariables(wide);
+}
+
+void ExpandProductPlaceholdersIn(const Settings &settings, String &wide)
+{
+    CopySettingsToPathState(settings, InstallationPathState());
+    ExpandProductPlaceholders(wide);
+}
+
+void ExpandRunProductPlaceholders(String &wide) { ExpandProductPlaceholdersIn(g_settings, wide); }
+
+String TranslatedCorruptionMessage() { return LanguageStringNarrow(kCorruptionMessageRow); }
+
+// The process-wide state of an installation run is wired here, in one place: the language table
+// the run's texts come from, the translated corruption message, and the settings read with the
+// command line's values, whose decisions the run mode takes over.
+void ReadInstallationSettings()
+{
+    SetRunLanguage(&g_settings.Languages, ExpandRunProductPlaceholders);
+    SetCorruptionMessageSource(TranslatedCorruptionMessage);
+
+    SettingsInputs inputs;
+    inputs.silent = g_runMode.silent;
+    inputs.productName = g_commandLineOverrides.productName;
+    inputs.installFolder = g_commandLineOverrides.installFolder;
+    inputs.headerFlags2 = g_setupData.container.header.productFlags2;
+    // The installer window (created by the reader after its sixth item unless the settings say no
+    // window) belongs to the wizard; until it exists the reader is given no window hook.
+    inputs.hooks = WindowsSettingsHooks();
+    inputs.hooks.scriptChecksumMatches = OwnScriptChecksumMatches;
+    inputs.hooks.expandPathVariables = ExpandPathVariablesIn;
+    inputs.hooks.expandProductPlaceholders = ExpandProductPlaceholdersIn;
+
+    SettingsStream stream(g_setupData.record);
+    const SettingsDecisions decisions = ReadSettings(stream, inputs, g_settings);
+    if (decisions.automaticMode == AutomaticModeChange::On)
+        g_runMode.automatic = true;
+    else if (decisions.automaticMode == AutomaticModeChange::Off)
+        g_runMode.automatic = false;
 }
 
 // What follows the last setting: the path values the settings decided (the %DesktopShortcuts%
@@ -44,10 +98,9 @@ void OpenProgramFile()
 // install notification request.
 void AfterSettings()
 {
-    SyncPathStateFromSettings();
-    String address;
-    CodePageToWide(g_settings.InstallNotifyURL, kCodePageAnsi, address);
-    StartNotificationRequest(address, g_settings.DisplayVersionWide);
+    CopySettingsToPathState(g_settings, InstallationPathState());
+    StartNotificationRequest(WideFromCodePage(g_settings.InstallNotifyURL, kCodePageAnsi),
+                             g_settings.DisplayVersionWide);
 }
 
 } // namespace
@@ -58,14 +111,12 @@ void RunInstallMode()
     if (!OpenSetupData(g_programFile))
         FatalError(kInformationText);
 
-    // The installer window (created by the reader after its sixth item unless the settings say no
-    // window) belongs to the wizard; until it exists the reader is given no window hook.
-    InstallWindowsSettingsHooks();
-    SettingsStream settings(g_setupData.record);
-    ReadSettings(settings);
+    ReadInstallationSettings();
     AfterSettings();
 
-    CheckOwnImage(g_programFile, (g_settings.ProductFlags & ProductFlag::CheckImageChecksum) != 0);
+    CheckOwnImageAndPrepareUninstaller(g_programFile, (g_settings.ProductFlags & ProductFlag::CheckImageChecksum)
+                                                          ? ImageChecksumTest::Compare
+                                                          : ImageChecksumTest::Skip);
 
     // The wizard stage follows here, then the install sequence. Until they exist the run ends as
     // every installation run does, with exit code 1.

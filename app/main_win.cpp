@@ -12,13 +12,14 @@
 #include "core/memory.h"
 #include "core/privilege_win.h"
 #include "core/system_library_win.h"
+#include "core/wide_win.h"
 #include "uninstall/uninstall.h"
 
 namespace {
 
 void ReadCommandLine()
 {
-    const CommandLineResult result = ParseCommandLine(reinterpret_cast<const char16_t *>(GetCommandLineW()),
+    const CommandLineResult result = ParseCommandLine(FromWide(GetCommandLineW()),
                                                       g_runMode, g_commandLineOverrides);
     if (result.error != CommandLineError::None)
         ShowUsage(CommandLineErrorMessage(result));
@@ -28,7 +29,7 @@ void ReadCommandLine()
 {
     if (g_runMode.uninstallProduct.Empty())
         ShowUsage(String(u"Product name required"));
-    UninstallProduct(g_runMode.uninstallProduct);
+    UninstallProduct(g_runMode.uninstallProduct, g_runMode.silent);
     // A completed uninstallation also sends the uninstall notification and schedules the removal of
     // the uninstaller's own files; UninstallProduct does not complete one yet.
     ExitInstaller(0);

@@ -2,11 +2,8 @@
 // (/a, /silent, /min, /u) and, for automatic mode, by the setup data. Every later step consults it.
 #pragma once
 
+#include "core/program_title.h"
 #include "core/string.h"
-
-// The program's own name in messages (the version-mismatch message of the setup data among them).
-constexpr char kInstallerTitle[] = "Kestrival Setup";
-constexpr char16_t kInstallerTitleW[] = u"Kestrival Setup";
 
 struct RunMode {
     bool automatic = false;   // the wizard advances without waiting; step delays and questions skipped

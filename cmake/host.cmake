@@ -13,16 +13,25 @@ if(KS_SANITIZE OR KS_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The program's portable code without app/ (the run's own flow and process-wide run mode), which
+# the packer must not depend on; app/'s portable part is a library of its own for the unit tests.
 set(portable_sources "")
 foreach(dir IN LISTS KS_PROGRAM_DIRS)
-  ks_sources(host_sources win32_sources ${dir})
-  list(APPEND portable_sources ${host_sources})
+  if(NOT dir STREQUAL "app")
+    ks_sources(host_sources win32_sources ${dir})
+    list(APPEND portable_sources ${host_sources})
+  endif()
 endforeach()
 
 add_library(ks_portable STATIC ${portable_sources})
 target_include_directories(ks_portable PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(ks_portable PRIVATE ${KS_WARNINGS})
 target_link_libraries(ks_portable PUBLIC ZLIB::ZLIB)
+
+ks_sources(app_sources app_win32 app)
+add_library(ks_app_portable STATIC ${app_sources})
+target_compile_options(ks_app_portable PRIVATE ${KS_WARNINGS})
+target_link_libraries(ks_app_portable PUBLIC ks_portable)
 
 # The packer: its code is a library that the unit tests call too; pack/main.cpp is its entry point.
 # toml11 (Debian's libtoml11-dev) is header-only and is included by pack/project_reader.cpp only.
@@ -43,7 +52,7 @@ target_link_libraries(kestrival-pack PRIVATE ks_pack)
 file(GLOB unit_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp")
 add_executable(unit_tests ${unit_tests})
 target_compile_options(unit_tests PRIVATE ${KS_WARNINGS})
-target_link_libraries(unit_tests PRIVATE ks_pack GTest::gtest_main)
+target_link_libraries(unit_tests PRIVATE ks_pack ks_app_portable GTest::gtest_main)
 target_compile_definitions(unit_tests PRIVATE KS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 

@@ -45,8 +45,16 @@ add_dependencies(kestrival-setup ks_bitmaps)
 target_include_directories(kestrival-setup PRIVATE ${KS_BITMAP_DIR})
 target_compile_options(kestrival-setup PRIVATE ${KS_WARNINGS} ${KS_SIZE_FLAGS})
 target_link_libraries(kestrival-setup PRIVATE ks_program)
+# A 4 KiB file alignment puts every section on a page of the file, so the loader maps the image
+# (the `.setup` section with it) instead of reading it into private memory; large-address aware
+# gives a 32-bit process the room above 2 GB that a 1 GiB file record needs beside the mapped
+# image. No time stamp in the PE header and no build paths in the code: two builds of the same
+# sources give the same bytes.
 target_link_options(kestrival-setup PRIVATE -municode -mwindows ${KS_STATIC_LINK} -s
-                    -Wl,--gc-sections -Wl,-Map=${CMAKE_BINARY_DIR}/kestrival-setup.map)
+                    -Wl,--gc-sections -Wl,--file-alignment,0x1000 -Wl,--large-address-aware
+                    -Wl,--no-insert-timestamp -Wl,-Map=${CMAKE_BINARY_DIR}/kestrival-setup.map)
+target_compile_options(kestrival-setup PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+target_compile_options(ks_program PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
 set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/setup.ico;${CMAKE_SOURCE_DIR}/res/pages.rc;${CMAKE_SOURCE_DIR}/res/page_ids.h;${ks_bitmap_files}")
 

@@ -77,3 +77,25 @@ bool CodePageFromWide(const String &wide, int codePage, const char *replacement,
     }
     return CodePageFromWide(wide.Wide(), wide.WideLength(), codePage, replacement, bytes, noBestFit);
 }
+
+String WideFromCodePage(const String &text, int codePage)
+{
+    String wide;
+    CodePageToWide(text, codePage, wide);
+    return wide;
+}
+
+String NarrowInCodePage(const String &wide, int codePage)
+{
+    String narrow;
+    CodePageFromWide(wide, codePage, "?", narrow);
+    return narrow;
+}
+
+String WideFromAscii(const char *ascii)
+{
+    String wide;
+    for (const char *p = ascii; *p; ++p)
+        wide.AppendWideChar(static_cast<char16_t>(static_cast<unsigned char>(*p)));
+    return wide;
+}

@@ -37,3 +37,10 @@ bool CodePageFromWide(const char16_t *text, int32_t units, int codePage, const c
                       String &bytes, bool noBestFit = false);
 bool CodePageFromWide(const String &wide, int codePage, const char *replacement, String &bytes,
                       bool noBestFit = false);
+
+// The conversions as values, for callers that have no use for the failure: a text the page cannot
+// convert gives an empty result. The 8-bit form puts "?" for characters the page lacks.
+String WideFromCodePage(const String &text, int codePage);
+String NarrowInCodePage(const String &wide, int codePage);
+// Plain ASCII text (a program's fixed text) as wide text, without a conversion that could fail.
+String WideFromAscii(const char *ascii);

@@ -500,3 +500,23 @@ String &String::AppendFormatWideV(const char16_t *format, va_list args)
     FormatAppendWideV(*this, format, args);
     return *this;
 }
+
+bool IsSingleIntFormat(const String &format)
+{
+    int conversions = 0;
+    const char *p = format.Bytes();
+    const char *end = p + format.Length();
+    while (p < end) {
+        if (*p++ != '%')
+            continue;
+        if (p < end && *p == '%') {
+            ++p;
+            continue;
+        }
+        if (p >= end || *p != 'd')
+            return false;
+        ++p;
+        ++conversions;
+    }
+    return conversions == 1;
+}

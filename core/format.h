@@ -27,3 +27,8 @@ void FormatAppendWideV(String &out, const char16_t *format, va_list args);
 // conversions that need none): at most size - 1 bytes and a zero byte. Returns the bytes written.
 int32_t FormatBufferV(char *buffer, int32_t size, const char *format, va_list args);
 int32_t FormatBuffer(char *buffer, int32_t size, const char *format, ...) KS_PRINTF_FORMAT(3, 4);
+
+// True when `format` holds exactly one conversion and that conversion is %d (so that it can safely
+// be formatted with one int, as a format that comes from data must be). "%%" counts as a literal
+// percent sign.
+bool IsSingleIntFormat(const String &format);

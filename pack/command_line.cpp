@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "pack/input_guard.h"
 #include "pack/installer_dump.h"
 #include "pack/installer_writer.h"
 #include "pack/pack_error.h"
@@ -17,6 +19,10 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+
+// The packer and the setup program it builds on are released together, under one version (the
+// setup program's version resource, res/setup.rc).
+constexpr char kVersion[] = "1.0.0";
 
 const char kUsage[] =
     "Usage:\n"
@@ -35,8 +41,11 @@ const char kUsage[] =
     "  --chunk-size N        bytes of file data per chunk (suffix K or M allowed; the project's\n"
     "                        [package] chunk_size, 1M unless set)\n"
     "  -q, --quiet           no progress and no summary\n"
+    "  -v, --verbose         one line per file packed\n"
+    "  --werror              treat warnings as errors (no installer is written)\n"
     "  --dump INSTALLER      read an installer back and print its header, settings and files\n"
     "  -h, --help            this text\n"
+    "  --version             the packer's version\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 wrong usage.\n";
 
@@ -77,6 +86,27 @@ bool ParseSize(const char *text, int64_t &value)
     return true;
 }
 
+// The warnings of a run, at its end (where they are seen), as a build log lists them.
+void PrintWarnings(const std::vector<std::string> &warnings)
+{
+    if (warnings.empty())
+        return;
+    std::fprintf(stderr, "%zu warning%s:\n", warnings.size(), warnings.size() == 1 ? "" : "s");
+    for (const std::string &w : warnings)
+        std::fprintf(stderr, "  warning: %s\n", w.c_str());
+}
+
+// A full disk or a closed pipe on standard output is a failure like any other: a dump cut short
+// must not end with success.
+int FinishOutput(int status)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kestrival-pack: cannot write the standard output: %s\n", std::strerror(errno));
+        return kExitFailed;
+    }
+    return status;
+}
+
 } // namespace
 
 int RunPackCommand(int argc, char **argv)
@@ -96,7 +126,7 @@ int RunPackCommand(int argc, char **argv)
         };
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
-            return kExitDone;
+            return FinishOutput(kExitDone);
         } else if (arg == "-o" || arg == "--output") {
             if (!value(output))
                 return Usage(arg + " needs the installer's path");
@@ -121,6 +151,13 @@ int RunPackCommand(int argc, char **argv)
             options.chunkSize = static_cast<int32_t>(size);
         } else if (arg == "-q" || arg == "--quiet") {
             quiet = true;
+        } else if (arg == "-v" || arg == "--verbose") {
+            options.verbose = true;
+        } else if (arg == "--werror") {
+            options.warningsAreErrors = true;
+        } else if (arg == "--version") {
+            std::printf("kestrival-pack %s\n", kVersion);
+            return FinishOutput(kExitDone);
         } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
             return Usage("unknown option " + arg);
         } else if (project.empty()) {
@@ -135,21 +172,24 @@ int RunPackCommand(int argc, char **argv)
             if (!project.empty() || !output.empty())
                 return Usage("--dump takes only the installer's path");
             PrintInstallerDump(DumpInstaller(dump), stdout);
-            return kExitDone;
+            return FinishOutput(kExitDone);
         }
         if (project.empty())
             return Usage("no project file given");
         if (output.empty())
             return Usage("no output given (-o INSTALLER)");
+        // A wrong output is refused before the project is read, however long that takes.
+        CheckOutputPlace(output);
         const Project p = ReadProject(project);
         options.output = output;
-        options.progress = !quiet && StdoutIsTerminal();
+        options.progress = !quiet && !options.verbose && StdoutIsTerminal();
         const PackSummary summary = PackInstaller(p, options);
         if (!quiet)
             std::printf("%s: %d file%s, %s of content, an installer of %s\n", output.c_str(),
                         summary.files, summary.files == 1 ? "" : "s",
                         SizeText(summary.contentBytes).c_str(), SizeText(summary.installerBytes).c_str());
-        return kExitDone;
+        PrintWarnings(summary.warnings);
+        return FinishOutput(kExitDone);
     } catch (const PackError &e) {
         std::fprintf(stderr, "kestrival-pack: %s\n", e.what());
         return kExitFailed;

@@ -10,6 +10,7 @@
 #include "core/codepage.h"
 #include "core/fatal.h"
 #include "core/path_text.h"
+#include "core/program_title.h"
 #include "pack/pack_error.h"
 #include "setupdata/checksum.h"
 #include "setupdata/corruption.h"
@@ -17,8 +18,6 @@
 #include "setupdata/settings_stream.h"
 
 namespace {
-
-constexpr char kInstallerTitle[] = "Kestrival Setup";
 
 // The setup data readers end the program on corruption; here they end the dump instead.
 struct CorruptionFound {
@@ -114,9 +113,12 @@ void ReadInstaller(const MappedFile &file, InstallerDump &dump)
     dump.header = container.header;
     dump.imageChecksum = ImageChecksum(file.Bytes(), location.rawDataPosition, location);
 
+    // The record as the program reads it from a plain command line: not silent, no overrides, no
+    // platform to ask.
     SettingsStream stream(record);
-    dump.settings.ProductFlags2 = container.header.productFlags2;
-    ReadSettings(stream, dump.settings);
+    SettingsInputs inputs;
+    inputs.headerFlags2 = container.header.productFlags2;
+    ReadSettings(stream, inputs, dump.settings);
 
     FileData data;
     const FileDataHooks hooks;

@@ -7,10 +7,12 @@
 #include <random>
 #include <vector>
 
+#include "pack/input_guard.h"
 #include "pack/output_file.h"
 #include "pack/pack_error.h"
 #include "pack/progress.h"
 #include "pack/project_files.h"
+#include "pack/stub_check.h"
 #include "setupdata/blowfish.h"
 #include "setupdata/checksum.h"
 #include "setupdata/container.h"
@@ -26,22 +28,22 @@ namespace {
 // never sits in memory whole.
 constexpr size_t kReadPiece = 1 << 20;
 
-std::vector<uint8_t> ReadWholeFile(const std::string &path, const char *what)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        ThrowSystemError(std::string("cannot open ") + what + " " + path);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        ThrowSystemError(std::string("cannot read ") + what + " " + path);
-    return bytes;
-}
-
 // Where the chunk writer's framed chunks go: straight into the output file.
 bool WriteChunkToOutput(void *context, const void *bytes, int32_t length)
 {
     static_cast<OutputFile *>(context)->Write(bytes, size_t(length));
     return true;
+}
+
+// With --werror a warning ends the run like an error, before the output is in place.
+void FailOnWarnings(const std::vector<std::string> &warnings, const PackOptions &options)
+{
+    if (!options.warningsAreErrors || warnings.empty())
+        return;
+    std::string text = "warnings are errors (--werror):";
+    for (const std::string &w : warnings)
+        text += "\n  " + w;
+    throw PackError(text);
 }
 
 void DrawRandomKey(std::array<uint8_t, 8> &key)
@@ -87,10 +89,12 @@ void PackFile(const ProjectFile &file, FileDataWriter &data, std::vector<char> &
 PackSummary PackInstaller(const Project &project, const PackOptions &options)
 {
     PackSummary summary;
-    std::error_code sameError;
-    if (fs::equivalent(options.stub, options.output, sameError))
-        throw PackError("the output " + options.output + " would replace the setup program it is built on");
-    const std::vector<uint8_t> stub = ReadWholeFile(options.stub, "the setup program");
+    summary.warnings = project.warnings;
+    CheckOutputPlace(options.output);
+    CheckOutputSparesInputs(project, options.stub, options.output);
+    const std::vector<uint8_t> stub = ReadStub(options.stub, summary.warnings);
+    // Everything that can warn before the payload is read has warned: fail before writing.
+    FailOnWarnings(summary.warnings, options);
     const int level = options.level >= 0 ? options.level : project.package.level;
     const int32_t chunkSize = options.chunkSize > 0 ? options.chunkSize : project.package.chunkSize;
 
@@ -152,8 +156,13 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
         total += file.size;
     PackProgress progress(options.progress, total);
     std::vector<char> buffer(kReadPiece);
-    for (const ProjectFile &file : project.files)
+    for (const ProjectFile &file : project.files) {
+        if (options.verbose)
+            std::printf("  %s (%llu bytes, from %s)\n",
+                        std::string(file.record.name.Bytes(), file.record.name.Length()).c_str(),
+                        static_cast<unsigned long long>(file.size), file.source.c_str());
         PackFile(file, data, buffer, progress, done);
+    }
     if (!data.Finish())
         throw PackError("the file data does not fit an installer (compression failed, or the "
                         "product is larger than the format's 2 GB)");
@@ -181,6 +190,7 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
     summary.contentBytes = total;
     summary.dataBytes = uint64_t(data.DataSize());
     summary.installerBytes = out.Size();
+    FailOnWarnings(summary.warnings, options);
     out.Commit();
     return summary;
 }

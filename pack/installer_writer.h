@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "pack/project.h"
 
@@ -19,6 +20,8 @@ struct PackOptions {
     int level = -1;             // zlib level 0-9; -1: the project's
     int32_t chunkSize = 0;      // record-stream bytes per chunk; 0: the project's
     bool progress = false;      // draw a progress line on stdout
+    bool verbose = false;       // one line per file on stdout
+    bool warningsAreErrors = false;   // --werror: any warning fails the run, with no output
 };
 
 struct PackSummary {
@@ -26,6 +29,7 @@ struct PackSummary {
     uint64_t contentBytes = 0;  // the files' own sizes
     uint64_t dataBytes = 0;     // the file data block as stored
     uint64_t installerBytes = 0;
+    std::vector<std::string> warnings;   // the project's and the run's, in the order found
 };
 
 // Throws PackError; on any error the output file is left as it was.

@@ -46,14 +46,14 @@ OutputFile::OutputFile(const std::string &target) : target_(target)
     temporary_ = target + ".partial-XXXXXX";
     const int fd = mkstemp(temporary_.data());
     if (fd < 0)
-        ThrowSystemError("cannot create " + temporary_);
+        ThrowSystemError("cannot create " + target_);
     file_ = fdopen(fd, "w+b");
     if (!file_) {
         const int error = errno;
         close(fd);
         unlink(temporary_.c_str());
         errno = error;
-        ThrowSystemError("cannot open " + temporary_);
+        ThrowSystemError("cannot create " + target_);
     }
     WatchPartialFile(temporary_.c_str());
 }
@@ -67,9 +67,10 @@ OutputFile::~OutputFile()
     }
 }
 
+// Named by the output the user gave: the temporary file's name means nothing to them.
 void OutputFile::Fail(const char *what)
 {
-    ThrowSystemError(std::string(what) + " " + temporary_);
+    ThrowSystemError(std::string(what) + " " + target_);
 }
 
 void OutputFile::Write(const void *bytes, size_t length)
@@ -106,13 +107,13 @@ void OutputFile::Commit()
         const int error = errno;
         unlink(temporary_.c_str());
         errno = error;
-        ThrowSystemError("cannot write " + temporary_);
+        ThrowSystemError("cannot write " + target_);
     }
     if (rename(temporary_.c_str(), target_.c_str()) != 0) {
         const int error = errno;
         unlink(temporary_.c_str());
         errno = error;
-        ThrowSystemError("cannot rename " + temporary_ + " to " + target_);
+        ThrowSystemError("cannot put the finished " + target_ + " in place");
     }
     WatchPartialFile(nullptr);
 }

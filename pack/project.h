@@ -27,6 +27,13 @@ struct PackageOptions {
     bool keyGiven = false;              // false: a random key is drawn at packing time
 };
 
+// A host file that the project reads besides the payload (the project file itself, documents,
+// pictures, sounds): the output must never replace one of them.
+struct ProjectInput {
+    std::string path;
+    std::string origin;        // "project.toml:12", or "" for the project file
+};
+
 struct Project {
     std::string path;                   // the project file
     std::string folder;                 // its folder: relative paths in the file start here
@@ -34,6 +41,8 @@ struct Project {
     PackageOptions package;
     bool uninstallerDateGiven = false;  // false: the uninstaller gets the stub's own date
     std::vector<ProjectFile> files;     // in record order
+    std::vector<ProjectInput> inputs;   // every other host file read, the project file first
+    std::vector<std::string> warnings;  // "file:line: what", for the list at the end of a run
 };
 
 // Reads and checks a project file. Throws PackError with "file:line: what is wrong" (and the

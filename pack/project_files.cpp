@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <sys/stat.h>
 
 #include "pack/glob.h"
+#include "pack/pe_info.h"
 #include "pack/pack_error.h"
 #include "core/path_text.h"
 #include "setupdata/container.h"
@@ -186,8 +188,38 @@ void OnlyFor(const Field<T> &field, const char *key, int32_t type, std::initiali
                           TypeWord(type) + "\"");
 }
 
+bool IsVersionTyped(int32_t type)
+{
+    return type == kFileTypeSystem || type == kFileTypeCom || type == kFileTypeTypeLibrary ||
+           type == kFileTypeVersioned;
+}
+
+// The version a file's own version resource gives ("FileVersion", commas as dots), so that
+// replacement by version works without versions written into the project by hand. A file
+// without one gets an empty version (compared by date at install time) and a warning.
+std::string VersionOfFile(const std::string &source, const std::string &name,
+                          std::vector<std::string> &warnings)
+{
+    std::ifstream in(source, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        ThrowSystemError("cannot read " + source);
+    PeInfo info;
+    std::string version;
+    if (ReadPeInfo(bytes.data(), bytes.size(), info)) {
+        const auto it = info.versionTexts.find("FileVersion");
+        if (it != info.versionTexts.end())
+            version = NormalizedFileVersion(it->second);
+    }
+    if (version.empty())
+        warnings.push_back(source + ": \"" + name + "\" is replaced by version but has no "
+                           "\"FileVersion\" in a version resource; give \"version\" in the project "
+                           "(until then it is compared by date)");
+    return version;
+}
+
 FileRecord MakeRecord(const RecordFields &f, const std::string &name, const std::string &source,
-                      const TomlValue &entry)
+                      const TomlValue &entry, std::vector<std::string> &warnings)
 {
     FileRecord r;
     r.name = PathText(entry, name);
@@ -225,6 +257,8 @@ FileRecord MakeRecord(const RecordFields &f, const std::string &name, const std:
     r.time = f.date.value && !(*f.date.value == kModificationTime) ? *f.date.value
                                                                    : FileModificationDate(source);
 
+    if (!f.version.value && IsVersionTyped(t))
+        r.version = ByteString(VersionOfFile(source, name, warnings));
     const Field<std::string> &label = f.version.value ? f.version
                                       : f.displayName.value ? f.displayName
                                                             : f.shortcutName;
@@ -306,6 +340,39 @@ std::string Lower(std::string s)
     return s;
 }
 
+// Every file below `folder` as (path relative to the entry's folder with "/", host path). A link
+// keeps its own name and brings its target's content; a link that leads nowhere, a link to a
+// folder (not followed, so that a loop cannot make the walk endless) and anything that is neither
+// file nor folder are errors: leaving them out would ship a product without them unnoticed.
+void ListFolder(const TomlValue &at, const fs::path &folder, const std::string &prefix,
+                std::vector<std::pair<std::string, std::string>> &found)
+{
+    std::error_code error;
+    fs::directory_iterator it(folder, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        const fs::path path = it->path();
+        const std::string relative = prefix + path.filename().string();
+        std::error_code kindError;
+        const fs::file_status own = fs::symlink_status(path, kindError);
+        const fs::file_status target = fs::status(path, kindError);
+        if (fs::is_symlink(own) && !fs::exists(target))
+            FailAt(at, "the link " + path.string() + " leads to nothing (" +
+                           fs::read_symlink(path, kindError).string() + " does not exist)");
+        if (fs::is_directory(target)) {
+            if (fs::is_symlink(own))
+                FailAt(at, "the link " + path.string() + " leads to a folder, which is not followed "
+                           "(add the folder with an entry of its own)");
+            ListFolder(at, path, relative + "/", found);
+        } else if (fs::is_regular_file(target)) {
+            found.emplace_back(relative, path.string());
+        } else {
+            FailAt(at, path.string() + " is neither a file nor a folder");
+        }
+    }
+    if (error)
+        FailAt(at, "cannot list the folder " + folder.string() + ": " + error.message());
+}
+
 } // namespace
 
 std::string ResolveProjectPath(const std::string &projectFolder, const std::string &path)
@@ -328,7 +395,8 @@ DateTime FileModificationDate(const std::string &path)
     return d;
 }
 
-std::vector<ProjectFile> ReadFileEntries(ProjectTable &top, const std::string &projectFolder)
+std::vector<ProjectFile> ReadFileEntries(ProjectTable &top, const std::string &projectFolder,
+                                        std::vector<std::string> &warnings)
 {
     std::vector<ProjectFile> files;
     // Two records for the same place would overwrite each other at install time.
@@ -376,16 +444,12 @@ std::vector<ProjectFile> ReadFileEntries(ProjectTable &top, const std::string &p
         // order in which the file system lists a folder.
         std::vector<std::pair<std::string, std::string>> found;
         if (folder) {
-            for (fs::recursive_directory_iterator it(source, error), end; !error && it != end;
-                 it.increment(error)) {
-                if (!it->is_regular_file(error))
-                    continue;
-                const std::string relative = fs::relative(it->path(), source).generic_string();
-                if (AnyMatch(include, relative) && !AnyMatch(exclude, relative))
-                    found.emplace_back(relative, it->path().string());
-            }
-            if (error)
-                FailAt(*from, "cannot list \"" + TextOf(*from) + "\": " + error.message());
+            ListFolder(*from, source, "", found);
+            std::vector<std::pair<std::string, std::string>> chosen;
+            for (auto &f : found)
+                if (AnyMatch(include, f.first) && !AnyMatch(exclude, f.first))
+                    chosen.push_back(std::move(f));
+            found = std::move(chosen);
             std::sort(found.begin(), found.end());
         } else {
             found.emplace_back(rename ? TextOf(*rename) : fs::path(source).filename().string(), source);
@@ -402,7 +466,7 @@ std::vector<ProjectFile> ReadFileEntries(ProjectTable &top, const std::string &p
             file.source = path;
             file.origin = LocationOf(entry.Self());
             const std::string name = RecordName(rename ? *rename : *from, to, relative);
-            file.record = MakeRecord(f, name, path, entry.Self());
+            file.record = MakeRecord(f, name, path, entry.Self(), warnings);
             std::error_code sizeError;
             file.size = fs::file_size(path, sizeError);
             if (sizeError)

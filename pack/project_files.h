@@ -23,7 +23,10 @@
 #include "pack/project.h"
 #include "pack/project_table.h"
 
-std::vector<ProjectFile> ReadFileEntries(ProjectTable &top, const std::string &projectFolder);
+// Version-typed files without a "version" get the one of their version resource; `warnings`
+// receives a line for each that has none.
+std::vector<ProjectFile> ReadFileEntries(ProjectTable &top, const std::string &projectFolder,
+                                        std::vector<std::string> &warnings);
 
 // A path of the project file: absolute as it is, relative from the project's folder.
 std::string ResolveProjectPath(const std::string &projectFolder, const std::string &path);

@@ -8,17 +8,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
 #include "pack/default_language.h"
+#include "pack/file_kind.h"
 #include "pack/project_files.h"
 #include "pack/project_table.h"
 #include "pack/pack_error.h"
 #include "setupdata/settings_flags.h"
 
+namespace fs = std::filesystem;
+
 namespace {
+
+constexpr double kMaxTextSizeFactor = 20;
 
 // ---------------------------------------------------------------------------------------------
 // Values of the settings
@@ -208,7 +214,9 @@ public:
             ReadAdvanced(*t);
         top.Know("files");
         top.Finish();
-        p_.files = ReadFileEntries(top, p_.folder);
+        p_.files = ReadFileEntries(top, p_.folder, p_.warnings);
+        if (p_.files.empty())
+            p_.warnings.push_back(p_.path + ": the project has no files to install (no [[files]] entry)");
         CheckCounts(top);
     }
 
@@ -227,22 +235,33 @@ private:
         }
     }
 
-    // A file named by the project, relative to the project's folder, read whole.
-    std::string FileBytes(const TomlValue &at)
+    // A file named by the project, relative to the project's folder, read whole. A folder or a
+    // file of the wrong kind is an error here: read blindly, a folder gives no bytes at all and a
+    // mistaken file gives an installer that shows nothing or garbage.
+    std::string FileBytes(const TomlValue &at, FileKind kind = FileKind::Any)
     {
         const std::string name = TextOf(at);
         const std::string path = ResolveProjectPath(p_.folder, name);
+        std::error_code error;
+        if (fs::is_directory(path, error))
+            FailAt(at, "\"" + name + "\" is a folder, not a file (" + path + ")");
         std::ifstream in(path, std::ios::binary);
         if (!in)
             FailAt(at, "cannot read \"" + name + "\" (" + path + ")");
         std::ostringstream bytes;
         bytes << in.rdbuf();
-        return bytes.str();
+        if (in.bad())
+            FailAt(at, "cannot read \"" + name + "\" (" + path + ")");
+        p_.inputs.push_back({path, LocationOf(at)});
+        std::string content = bytes.str();
+        if (const char *wrong = WrongFormat(content, kind))
+            FailAt(at, "\"" + name + "\" is not " + wrong);
+        return content;
     }
 
-    String FileString(const TomlValue &at)
+    String FileString(const TomlValue &at, FileKind kind = FileKind::Any)
     {
-        const std::string bytes = FileBytes(at);
+        const std::string bytes = FileBytes(at, kind);
         if (bytes.size() > 0x40000000)
             FailAt(at, "the file is larger than 1 GiB");
         return ByteString(bytes);
@@ -277,10 +296,10 @@ private:
         const TomlValue *v = t.Text(key);
         return v ? Windows1252Text(*v, WithCrLf(TextOf(*v))) : String();
     }
-    String FileKey(ProjectTable &t, const char *key)
+    String FileKey(ProjectTable &t, const char *key, FileKind kind)
     {
         const TomlValue *v = t.Text(key);
-        return v ? FileString(*v) : String();
+        return v ? FileString(*v, kind) : String();
     }
 
     void ReadProduct(ProjectTable &t)
@@ -298,7 +317,7 @@ private:
         s_.Bitness = static_cast<uint8_t>(
             t.Choice("bitness", 0, {{"any", 0}, {"64-bit", 1}, {"32-bit", 2}}));
         s_.InstallPassword = NarrowKey(t, "password");
-        s_.ProductIcon = FileKey(t, "icon");
+        s_.ProductIcon = FileKey(t, "icon", FileKind::Icon);
         s_.ExtraSpace = t.Integer("extra_space", 0, 0, INT64_MAX);
         s_.UnsupportedSystems = UnsupportedSystems(t);
         ReadFlags("product", &t, s_);
@@ -377,7 +396,7 @@ private:
         }
         s_.LicenceDocuments = Documents(t, "licence");
         s_.ReadmeDocuments = Documents(t, "readme");
-        s_.StartSound = FileKey(t, "start_sound");
+        s_.StartSound = FileKey(t, "start_sound", FileKind::Wave);
         s_.ProgressWindowPosition = ProgressPosition(t);
         ReadDialogVariants(t);
         ReadFlags("wizard", &t, s_);
@@ -428,7 +447,9 @@ private:
     {
         s_.TaskbarText = WideKey(t, "taskbar_text", WideText(t.Self(), productName_ + " Setup"));
         s_.DisplayTitle = WideKey(t, "title");
-        s_.TitleSize = t.Number("title_size", 1.0);
+        // Factors of the standard point size (26 for the title, 16 for the copyright line): past 20
+        // the text no longer fits any screen.
+        s_.TitleSize = t.Number("title_size", 1.0, 0, kMaxTextSizeFactor);
         s_.TitleColor = Colour(t, "title_color", 0xFFFFFF);
         s_.TitleShadow = static_cast<uint8_t>(t.Integer("title_shadow", 1, 0, 255));
         s_.TitlePosition = static_cast<uint8_t>(Position(t, "title_position", 1));
@@ -436,7 +457,7 @@ private:
         s_.TopColor = Colour(t, "top_color", 0x804020);      // #204080
         s_.BottomColor = Colour(t, "bottom_color", 0x200000); // #000020
         if (const TomlValue *bitmap = t.Text("background")) {
-            s_.BackgroundBitmap = FileString(*bitmap);
+            s_.BackgroundBitmap = FileString(*bitmap, FileKind::Bitmap);
             if (s_.BackgroundBitmap.Empty())
                 FailAt(*bitmap, "the background picture is empty");
             s_.ProductFlags |= ProductFlag::BackgroundBitmap;
@@ -449,7 +470,7 @@ private:
         if (std::optional<ProjectTable> c = t.Table("copyright")) {
             s_.CopyrightText = WideKey(*c, "text");
             s_.CopyrightFont = NarrowKey(*c, "font", String("Segoe UI,Arial"));
-            s_.CopyrightSize = c->Number("size", 1.0);
+            s_.CopyrightSize = c->Number("size", 1.0, 0, kMaxTextSizeFactor);
             s_.CopyrightColor = Colour(*c, "color", 0xFFFFFF);
             s_.CopyrightPos = static_cast<uint8_t>(Position(*c, "position", 6));
             c->Finish();
@@ -715,7 +736,9 @@ private:
 
     void ReadAdvanced(ProjectTable &t)
     {
-        const int64_t flags = t.Integer("product_flags", 0, INT64_MIN, INT64_MAX);
+        // A flag word is a set of bits, never a negative number (TOML integers hold 63 bits and a
+        // sign; the top bit has no option).
+        const int64_t flags = t.Integer("product_flags", 0, 0, INT64_MAX);
         s_.ProductFlags |= static_cast<uint64_t>(flags);
         s_.ProductFlags2 |= static_cast<uint32_t>(t.Integer("product_flags2", 0, 0, 0xFFFFFFFF));
         if (const TomlValue *v = t.Text("reserved")) {
@@ -798,11 +821,18 @@ Project ReadProjectText(const std::string &text, const std::string &name, const 
 
 Project ReadProject(const std::string &path)
 {
+    std::error_code error;
+    if (fs::is_directory(path, error))
+        throw PackError("the project file " + path + " is a folder");
     std::ifstream in(path, std::ios::binary);
     if (!in)
         ThrowSystemError("cannot open the project file " + path);
     std::ostringstream text;
     text << in.rdbuf();
+    if (in.bad())
+        ThrowSystemError("cannot read the project file " + path);
     const size_t slash = path.rfind('/');
-    return ReadProjectText(text.str(), path, slash == std::string::npos ? "." : path.substr(0, slash));
+    Project project = ReadProjectText(text.str(), path, slash == std::string::npos ? "." : path.substr(0, slash));
+    project.inputs.insert(project.inputs.begin(), ProjectInput{path, ""});
+    return project;
 }

@@ -1,6 +1,7 @@
 #include "pack/project_table.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <chrono>
 #include <ctime>
@@ -90,6 +91,43 @@ const char *TypeName(const TomlValue &v)
 
 std::string Quoted(const char *key) { return std::string("\"") + key + "\""; }
 
+// The value as the project file writes it.
+std::string SourceText(const TomlValue &v)
+{
+    const toml::source_location where = v.location();
+    const std::string &line = where.line_str();
+    if (where.column() >= 1 && where.column() - 1 + where.region() <= line.size())
+        return line.substr(where.column() - 1, where.region());
+    return toml::format(v);
+}
+
+// toml11 reads an integer literal beyond 64 bits as the nearest 64-bit value; the literal itself
+// tells whether that happened.
+bool BeyondInt64(const TomlValue &v)
+{
+    const int64_t n = v.as_integer();
+    if (n != INT64_MAX && n != INT64_MIN)
+        return false;
+    std::string digits;
+    int base = 10;
+    bool negative = false;
+    std::string text = SourceText(v);
+    if (!text.empty() && (text[0] == '+' || text[0] == '-'))
+        negative = text[0] == '-', text.erase(0, 1);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'o' || text[1] == 'b'))
+        base = text[1] == 'x' ? 16 : text[1] == 'o' ? 8 : 2, text.erase(0, 2);
+    unsigned __int128 magnitude = 0;
+    for (char c : text) {
+        if (c == '_')
+            continue;
+        const int digit = c >= '0' && c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        magnitude = magnitude * unsigned(base) + unsigned(digit);
+        if (magnitude > (unsigned __int128)1 << 64)
+            return true;
+    }
+    return negative ? magnitude > (unsigned __int128)1 << 63 : magnitude > uint64_t(INT64_MAX);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -128,21 +166,27 @@ int64_t ProjectTable::Integer(const char *key, int64_t fallback, int64_t min, in
     if (!v)
         return fallback;
     const int64_t n = v->as_integer();
-    if (n < min || n > max)
-        FailAt(*v, Quoted(key) + " must be from " + std::to_string(min) + " to " + std::to_string(max));
+    if (n < min || n > max || BeyondInt64(*v))
+        FailAt(*v, Quoted(key) + " must be from " + std::to_string(min) + " to " + std::to_string(max) +
+                       ", not " + SourceText(*v));
     return n;
 }
 
-double ProjectTable::Number(const char *key, double fallback)
+double ProjectTable::Number(const char *key, double fallback, double above, double atMost)
 {
     const TomlValue *v = Get(key);
     if (!v)
         return fallback;
-    if (v->is_integer())
-        return static_cast<double>(v->as_integer());
-    if (!v->is_floating() || !std::isfinite(v->as_floating()))
+    if (!v->is_integer() && !v->is_floating())
         FailAt(*v, Quoted(key) + " must be a number, not " + TypeName(*v));
-    return v->as_floating();
+    const double n = v->is_integer() ? static_cast<double>(v->as_integer()) : v->as_floating();
+    // NaN fails both comparisons' negations, so it is caught here as well as the infinities.
+    if (!(n > above && n <= atMost)) {
+        char range[96];
+        std::snprintf(range, sizeof range, " must be a number above %g and at most %g", above, atMost);
+        FailAt(*v, Quoted(key) + range + ", not " + toml::format(*v));
+    }
+    return n;
 }
 
 int64_t ProjectTable::Choice(const char *key, int64_t fallback,

@@ -41,7 +41,8 @@ public:
     bool Bool(const char *key, bool fallback);
     const TomlValue *Text(const char *key);        // null when absent; an error when not a text
     int64_t Integer(const char *key, int64_t fallback, int64_t min, int64_t max);
-    double Number(const char *key, double fallback);
+    // A finite number n with above < n <= atMost (an integer is taken as a number).
+    double Number(const char *key, double fallback, double above, double atMost);
     // One of `names` (its value is returned), or, when rawMax >= 0, an integer from 0 to rawMax.
     int64_t Choice(const char *key, int64_t fallback,
                    std::initializer_list<std::pair<const char *, int64_t>> names, int64_t rawMax = -1);

@@ -1,7 +1,7 @@
 #include "setupdata/corruption.h"
 
 #include "core/fatal.h"
-#include "setupdata/language.h"
+#include "core/format.h"
 
 const char kBuiltInCorruptionMessage[] =
     "This installation program is corrupt.  This is usually caused by a faulty download, but it can "
@@ -11,9 +11,11 @@ const char kBuiltInCorruptionMessage[] =
 
 namespace {
 CorruptionHandler g_handler = nullptr;
+CorruptionMessageSource g_source = nullptr;
 }
 
 void SetCorruptionHandler(CorruptionHandler handler) { g_handler = handler; }
+void SetCorruptionMessageSource(CorruptionMessageSource source) { g_source = source; }
 
 void ReportCorruption(int code)
 {
@@ -21,9 +23,9 @@ void ReportCorruption(int code)
         g_handler(code);
         Fatal("corruption handler returned");
     }
-    // The translated message is a format with one %d as well; it comes from the setup data itself,
-    // so it is used only when it holds exactly one conversion and that one is %d.
-    const String translated = LanguageStringNarrow(kCorruptionMessageRow);
+    // The translated message comes from the setup data itself, so it is used only when it can
+    // safely be formatted with one int.
+    const String translated = g_source ? g_source() : String();
     const char *format = IsSingleIntFormat(translated) ? translated.Bytes() : kBuiltInCorruptionMessage;
     FatalFormat(format, code);
 }

@@ -238,7 +238,11 @@ bool PlanSetupSection(const uint8_t *stub, size_t stubLength, uint32_t sectionLe
             return fail("the program's headers have no free slot after the section table");
 
     const uint64_t virtualAddress = AlignUp(imageEnd, sectionAlignment);
-    const uint64_t rawPosition = AlignUp(fileEnd, fileAlignment);
+    // The section's raw data starts on a page boundary (a multiple of any smaller file alignment):
+    // a loader maps a section whose file offset is page-aligned straight from the file instead of
+    // copying it into private memory, which for a large installer is the difference between a few
+    // MiB and the whole payload held in memory.
+    const uint64_t rawPosition = AlignUp(fileEnd, fileAlignment > kPageSize ? fileAlignment : kPageSize);
     const uint64_t rawSize = padding == SetupSectionPadding::ToSectionAlignment
                                  ? AlignUp(sectionLength, sectionAlignment)
                                  : sectionLength;

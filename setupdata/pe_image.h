@@ -33,6 +33,7 @@ constexpr uint32_t kMaxSectionCount = 99;
 constexpr uint32_t kSectionEntrySize = 40;
 constexpr uint32_t kImageChecksumRangeStart = 92;   // from the PE header
 constexpr char kSetupSectionName[] = ".setup";
+constexpr uint32_t kPageSize = 4096;   // the packer starts the section's raw data on a page
 
 constexpr int kCorruptionNoRawData = 9;
 constexpr int kCorruptionSectionSeek = 10;        // raised where the file is read

@@ -51,6 +51,7 @@
 #include "core/codepage.h"
 #include "core/date_time.h"
 #include "core/string.h"
+#include "setupdata/language.h"
 #include "setupdata/windows_version.h"
 
 class SettingsStream;
@@ -63,8 +64,6 @@ enum SettingsCorruption : int {
     kCorruptLicenceCount = 24,
     kCorruptScriptChecksum = 25,
     kCorruptReadmeCount = 26,
-    kCorruptLanguageCount = 30,
-    kCorruptStringCount = 31,
     kCorruptEndMarker = 32,
     kCorruptAssociationCount = 36,
     kCorruptSavedValueCount = 37,
@@ -80,8 +79,6 @@ constexpr int kMaxBitmapSize = 100;
 constexpr int kMaxDocuments = 20;
 constexpr int kMaxListEntries = 1000;          // associations, shortcuts, saved values, programs
 constexpr int kMaxConditionalBeforeEntry = 1000;   // the list may end with 1,001 entries
-constexpr int kMaxLanguages = 200;
-constexpr int kMaxLanguageRows = 10000;
 
 constexpr char kConditionalListEnd[] = "~~THE END~~";
 constexpr char kProgramsToCloseEnd[] = "~~THE~END~~";
@@ -143,14 +140,6 @@ struct AutoCloseEntry {
     uint8_t phase = 0;    // 0x1 installation, 0x2 uninstallation
 };
 
-// The language table: names and rows of wide texts, one text per language per row.
-struct LanguageTable {
-    std::vector<String> names;                  // wide
-    std::vector<std::vector<String>> rows;      // rows[id][language], wide
-    int active = 0;                             // index into names
-    int codePage = kCodePageWindows1252;        // 8-bit code page of the active language's messages
-};
-
 // Indexes of Settings::DialogVariants (item 55).
 enum DialogVariantIndex : int {
     kVariantGreeting, kVariantLanguage, kVariantLicence, kVariantReadme,
@@ -159,8 +148,7 @@ enum DialogVariantIndex : int {
 };
 
 struct Settings {
-    // Item 1, and the header's word (set by the container before the record is read; not part of
-    // the record).
+    // Item 1, and the header's word (SettingsInputs::headerFlags2; not part of the record).
     uint64_t ProductFlags = 0;
     uint32_t ProductFlags2 = 0;
     uint8_t AutomaticModeOverride = 0;      // 2: 1 automatic on, 2 off (not in silent mode)
@@ -274,30 +262,47 @@ struct Settings {
 // The process-wide installation settings.
 extern Settings g_settings;
 
-// What the reader needs from the platform. Every hook may be null; the defaults are those of a
-// host without Windows: not under Wine, version unknown (nothing cleared), no redirection switch
-// (a 64-bit installation then counts as failed to switch), no window, checksum accepted, no
-// expansion, empty folders.
+// What the reader asks the platform while it reads. Every hook may be null; the defaults are those
+// of a host without Windows: not under Wine, version unknown (nothing cleared), no redirection
+// switch (a 64-bit installation then counts as failed to switch), no window, checksum accepted, no
+// expansion, empty folders. The expansions get the settings as read so far.
 struct SettingsHooks {
     bool (*runsUnderWine)() = nullptr;
     bool (*windowsVersion)(WindowsVersion &version) = nullptr;   // false: unknown
     bool (*disableFsRedirection)() = nullptr;                    // false: missing or failed
     void (*createInstallerWindow)(const Settings &settings) = nullptr;
     bool (*scriptChecksumMatches)() = nullptr;
-    void (*expandPathVariables)(String &wide) = nullptr;
-    void (*expandProductPlaceholders)(String &wide) = nullptr;
+    void (*expandPathVariables)(const Settings &settings, String &wide) = nullptr;
+    void (*expandProductPlaceholders)(const Settings &settings, String &wide) = nullptr;
     String (*windowsFolder)() = nullptr;                          // wide
     String (*programFilesFolder)(bool view64) = nullptr;          // wide
 };
 
-void SetSettingsHooks(const SettingsHooks &hooks);
-const SettingsHooks &GetSettingsHooks();
+// Everything the reader takes from outside the record.
+struct SettingsInputs {
+    bool silent = false;          // silent mode forces the flag word (ProductFlag::SilentKeep/Set)
+    String productName;           // /n:"name" (wide); empty: the record's
+    String installFolder;         // /d:"dir" (wide); empty: the record's
+    uint32_t headerFlags2 = 0;    // the setup data header's ProductFlags2 word
+    SettingsHooks hooks;
+};
 
-// Reads items 1 to 65 into `settings` (g_settings in the program), applying the run mode, the
-// command-line overrides and the hooks. `settings.ProductFlags2` must hold the header's word; every
-// other field is replaced. A failed limit ends through ReportCorruption.
-void ReadSettings(SettingsStream &stream, Settings &settings);
-void ReadSettings(SettingsStream &stream);
+// What the record decides for the caller to apply: item 2's automatic-mode override.
+enum class AutomaticModeChange { None, On, Off };
+struct SettingsDecisions {
+    AutomaticModeChange automaticMode = AutomaticModeChange::None;   // Off never in silent mode
+};
+
+// Reads items 1 to 65 into `settings` (every field is replaced), asking `inputs` and its hooks
+// where the record leaves a value to the platform or the command line. Changes nothing else: the
+// decisions for the caller's state come back. A failed limit ends through ReportCorruption.
+SettingsDecisions ReadSettings(SettingsStream &stream, const SettingsInputs &inputs, Settings &settings);
+
+// Copies the values that path variables read (installation folder, product name, version, shared
+// folder, Start-menu and desktop folder names, shortcut mode, bitness, uninstall subfolder) from
+// `settings` into `state`.
+struct PathVariableState;
+void CopySettingsToPathState(const Settings &settings, PathVariableState &state);
 
 // Writes the record of `settings` (item 1 to 65) so that ReadSettings reads the same values back.
 // Derived fields are not written. Returns false, with `problem` naming the field, when a value

@@ -4,7 +4,6 @@
 
 #include "core/system_library_win.h"
 #include "setupdata/path_variables.h"
-#include "setupdata/settings.h"
 
 namespace {
 
@@ -53,49 +52,19 @@ bool DisableFsRedirection()
     return disable && disable(&g_redirectionOldValue);
 }
 
-void ExpandPathVariablesNow(String &wide)
-{
-    SyncPathStateFromSettings();
-    ExpandPathVariables(wide);
-}
-
-void ExpandProductPlaceholdersNow(String &wide)
-{
-    SyncPathStateFromSettings();
-    ExpandProductPlaceholders(wide);
-}
-
 String WindowsFolder() { return DefaultPathValueSource().WindowsFolder(); }
 
 String ProgramFilesForView(bool view64) { return ProgramFilesFolder(view64 ? kFilesView64 : kFilesView32); }
 
 } // namespace
 
-void SyncPathStateFromSettings()
+SettingsHooks WindowsSettingsHooks()
 {
-    const Settings &s = g_settings;
-    PathVariableState &state = InstallationPathState();
-    state.installFolder = s.InstallFolder;
-    state.productName = s.DisplayName;
-    state.productDescription = s.ProductDescription;
-    state.version = s.DisplayVersionWide;
-    state.sharedFolder = s.SharedPath;
-    state.startMenuFolderName = s.ProductStartMenu;
-    state.desktopShortcuts = s.DesktopShortcuts;
-    state.uninstallSubfolder = s.UninstallSubdir;
-    state.shortcutMode = s.ShortcutMode;
-    state.bitness = s.Bitness;
-}
-
-void InstallWindowsSettingsHooks()
-{
-    SettingsHooks hooks = GetSettingsHooks();
+    SettingsHooks hooks;
     hooks.runsUnderWine = RunsUnderWine;
     hooks.windowsVersion = QueryWindowsVersion;
     hooks.disableFsRedirection = DisableFsRedirection;
-    hooks.expandPathVariables = ExpandPathVariablesNow;
-    hooks.expandProductPlaceholders = ExpandProductPlaceholdersNow;
     hooks.windowsFolder = WindowsFolder;
     hooks.programFilesFolder = ProgramFilesForView;
-    SetSettingsHooks(hooks);
+    return hooks;
 }

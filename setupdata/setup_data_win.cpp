@@ -4,10 +4,9 @@
 
 #include <utility>
 
-#include "app/run_mode.h"
 #include "core/fatal.h"
+#include "core/program_title.h"
 #include "setupdata/corruption.h"
-#include "setupdata/settings.h"
 #include "setupdata/settings_flags.h"
 
 SetupData g_setupData;
@@ -44,11 +43,6 @@ bool AppendFilePart(File &file, int64_t offset, int64_t length, String &out)
     return true;
 }
 
-bool ScriptChecksumMatches()
-{
-    return SetupScriptChecksumMatches(g_setupData.record, g_setupData.container.header.scriptChecksum);
-}
-
 // The size of the image the loader mapped at `image`, from its own headers (which the loader has
 // checked); the section must lie inside it.
 uint32_t MappedImageSize(const uint8_t *image)
@@ -59,6 +53,11 @@ uint32_t MappedImageSize(const uint8_t *image)
 }
 
 } // namespace
+
+bool OwnScriptChecksumMatches()
+{
+    return SetupScriptChecksumMatches(g_setupData.record, g_setupData.container.header.scriptChecksum);
+}
 
 bool ReadFileAtOffset(void *context, uint32_t offset, void *buffer, uint32_t length)
 {
@@ -86,15 +85,10 @@ bool OpenSetupDataInImage(File &file, const uint8_t *image)
         ReportCorruption(kCorruptionOutOfBounds);
     data.record = OpenSetupContainer(image + data.section.virtualAddress, data.section.MappedLength(),
                                      kInstallerTitle, data.container);
-
-    g_settings.ProductFlags2 = data.container.header.productFlags2;
-    SettingsHooks hooks = GetSettingsHooks();
-    hooks.scriptChecksumMatches = ScriptChecksumMatches;
-    SetSettingsHooks(hooks);
     return true;
 }
 
-void CheckOwnImage(File &file, bool check)
+void CheckOwnImageAndPrepareUninstaller(File &file, ImageChecksumTest test)
 {
     SetupData &data = g_setupData;
     const SetupSectionLocation &section = data.section;
@@ -102,7 +96,7 @@ void CheckOwnImage(File &file, bool check)
     String image;
     if (data.fileSize < 0 || !AppendFilePart(file, 0, section.rawDataPosition, image))
         ReportCorruption(kCorruptionLeadingPartRead);
-    if (check)
+    if (test == ImageChecksumTest::Compare)
         CheckImageChecksum(image.Data(), size_t(image.Length()), section, data.container.header.imageChecksum);
 
     if (!(data.container.header.productFlags2 & ProductFlag2::SeparateUninstaller)) {
@@ -120,11 +114,10 @@ void CheckOwnImage(File &file, bool check)
     data.uninstallerSize = data.uninstallerImage.Length();
 }
 
-void OpenFileData(bool fromFile, const FileDataHooks &hooks)
+void OpenOwnFileData(FileDataSource source, uint64_t productFlags, const FileDataHooks &hooks)
 {
     SetupData &data = g_setupData;
-    const uint64_t productFlags = g_settings.ProductFlags;
-    if (!fromFile) {
+    if (source == FileDataSource::LoadedImage) {
         OpenFileDataInSection(data.fileData, data.container, productFlags, hooks);
         return;
     }

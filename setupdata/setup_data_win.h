@@ -42,26 +42,35 @@ extern SetupData g_setupData;
 bool ReadFileAtOffset(void *context, uint32_t offset, void *buffer, uint32_t length);
 
 // Locates the `.setup` section of `file` (the program's own file, open for reading), reads and
-// checks the header and decodes the script from the loaded image of this process. Sets
-// g_setupData and g_settings.ProductFlags2, and registers the settings reader's script checksum
-// check (code 25 after its sixth item). Leaves the file positioned at the section's raw data
-// (code 10 when it cannot be). False when the file has no `.setup` section: information mode.
+// checks the header and decodes the script from the loaded image of this process into g_setupData.
+// Leaves the file positioned at the section's raw data (code 10 when it cannot be). False when the
+// file has no `.setup` section: information mode.
 bool OpenSetupData(File &file);
 
 // The same over an image mapped at `image` (test seam: a test maps an installer file of its own;
 // the program passes its module base).
 bool OpenSetupDataInImage(File &file, const uint8_t *image);
 
-// After the settings are read: reads the leading part of the program image (code 35), compares its
-// checksum with the header when `check` is on (code 40; the settings' CheckImageChecksum bit), and
-// with ProductFlags2 SeparateUninstaller builds the uninstaller image from it and the part after the
-// section (code 42).
-void CheckOwnImage(File &file, bool check);
+// The settings reader's script checksum check (code 25 after its sixth item): whether the decoded
+// record is the one the header names.
+bool OwnScriptChecksumMatches();
 
-// After the wizard: makes the file data block available in g_setupData.fileData, from the loaded
-// image or, with `fromFile` (the settings' ReadFileDataFromFile), read from the program's file into
-// memory. The available size must equal the header's data size (code 46) before any byte is read;
-// a failing read ends with the "Error code 2" fatal message; the block checksum follows (code 55).
-// `hooks` show the decoding status and keep each status up its minimum time: the progress page
-// gives them; without one (no hooks) nothing is shown and nothing waits.
-void OpenFileData(bool fromFile, const FileDataHooks &hooks = FileDataHooks());
+// Whether the image checksum is compared (the settings' CheckImageChecksum bit).
+enum class ImageChecksumTest { Skip, Compare };
+
+// After the settings are read: reads the leading part of the program image (code 35), compares its
+// checksum with the header when asked (code 40), and prepares the uninstaller: with ProductFlags2
+// SeparateUninstaller builds its image from the leading part and the part after the section
+// (code 42), otherwise notes that the program's file is copied as it is.
+void CheckOwnImageAndPrepareUninstaller(File &file, ImageChecksumTest test);
+
+// Where the file data block is read from (the settings' ReadFileDataFromFile).
+enum class FileDataSource { LoadedImage, ProgramFile };
+
+// After the wizard: makes the file data block of the running installer available in
+// g_setupData.fileData, from the loaded image or read from the program's file into memory. The
+// available size must equal the header's data size (code 46) before any byte is read; a failing
+// read ends with the "Error code 2" fatal message; the block checksum follows (code 55). `hooks`
+// show the decoding status and keep each status up its minimum time: the progress page gives them;
+// without one (no hooks) nothing is shown and nothing waits.
+void OpenOwnFileData(FileDataSource source, uint64_t productFlags, const FileDataHooks &hooks = FileDataHooks());

@@ -9,5 +9,5 @@
 constexpr char16_t kUninstallKeyPath[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // `productName` is wide text. Returns true when the uninstallation was carried out without a
-// failure; a false result has been explained to the user already (error boxes, not in silent mode).
-bool UninstallProduct(const String &productName);
+// failure; a false result has been explained to the user already (error boxes, none when `silent`).
+bool UninstallProduct(const String &productName, bool silent);

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
-#include "app/error_box_win.h"
+#include "core/ascii_text.h"
 #include "core/registry_win.h"
+#include "setupdata/language.h"
+#include "wizard/message_box_win.h"
 
 namespace {
 
@@ -14,28 +16,30 @@ constexpr RegistryView kEntryView = RegistryView::Native;
 const char16_t kDisplayNameValue[] = u"DisplayName";
 const char16_t kInstallLocationValue[] = u"InstallLocation";
 
-bool IsBlankText(const String &wide)
-{
-    for (int32_t i = 0; i < wide.WideLength(); ++i) {
-        const char16_t c = wide.Wide()[i];
-        if (c != u' ' && c != u'\r' && c != u'\n' && c != u'\t')
-            return false;
-    }
-    return true;
-}
+// The uninstaller's error boxes: silent mode shows none.
+class UninstallErrors {
+public:
+    explicit UninstallErrors(bool silent) : silent_(silent) {}
 
-void ShowUninstallError(const char16_t *before, const String &name, const char16_t *after)
-{
-    String text(before);
-    text.Append(name);
-    text.AppendWide(after);
-    ShowErrorBox(text);
-}
+    void Show(const String &text) const { ShowErrorBox(text, silent_, LanguageString(kErrorCaptionRow)); }
+
+    void Show(const char16_t *before, const String &name, const char16_t *after) const
+    {
+        String text(before);
+        text.Append(name);
+        text.AppendWide(after);
+        Show(text);
+    }
+
+private:
+    bool silent_;
+};
 
 } // namespace
 
-bool UninstallProduct(const String &productName)
+bool UninstallProduct(const String &productName, bool silent)
 {
+    const UninstallErrors errors(silent);
     String keyPath(kUninstallKeyPath);
     keyPath.AppendWideChar(u'\\');
     keyPath.Append(productName);
@@ -45,19 +49,19 @@ bool UninstallProduct(const String &productName)
         RegistryKey probe;
         const LONG error = probe.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS, kEntryView);
         if (error == ERROR_ACCESS_DENIED) {
-            ShowErrorBox(String(u"Permission denied.  Please login with an administrator account before "
+            errors.Show(String(u"Permission denied.  Please login with an administrator account before "
                                 u"uninstalling."));
             return false;
         }
         if (error != ERROR_SUCCESS) {
-            ShowUninstallError(u"No product named '", productName, u"' is installed.");
+            errors.Show(u"No product named '", productName, u"' is installed.");
             return false;
         }
     }
 
     RegistryKey entry;
     if (entry.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ | KEY_WRITE, kEntryView) != ERROR_SUCCESS) {
-        ShowUninstallError(u"Unable to access the uninstall information for:\r\n", productName,
+        errors.Show(u"Unable to access the uninstall information for:\r\n", productName,
                            u"\r\n\r\nThe uninstallation cannot be performed.");
         return false;
     }
@@ -65,12 +69,12 @@ bool UninstallProduct(const String &productName)
     // A missing value reads as empty, as an empty one does.
     String displayName;
     entry.ReadString(String(kDisplayNameValue), displayName);
-    if (IsBlankText(displayName))
+    if (IsBlankWide(displayName))
         displayName = productName;
     String installFolder;
     entry.ReadString(String(kInstallLocationValue), installFolder);
-    if (IsBlankText(installFolder)) {
-        ShowUninstallError(u"The uninstall information for ", displayName,
+    if (IsBlankWide(installFolder)) {
+        errors.Show(u"The uninstall information for ", displayName,
                            u" is corrupt.\r\n\r\nThe uninstallation cannot be performed.");
         return false;
     }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SettingsStream in(data, static_cast<int32_t>(size));
     Settings first;
     try {
-        ReadSettings(in, first);
+        ReadSettings(in, SettingsInputs(), first);
     } catch (const CorruptionRaised &) {
         return 0;
     }
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     SettingsStream again(record);
     Settings second;
-    ReadSettings(again, second);
+    ReadSettings(again, SettingsInputs(), second);
     String rewritten;
     if (!WriteSettings(second, rewritten, problem) || !(rewritten == record))
         std::abort();

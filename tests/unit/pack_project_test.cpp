@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "core/format.h"
 #include "pack/default_language.h"
 #include "pack/glob.h"
 #include "pack/pack_error.h"
@@ -99,9 +101,27 @@ TEST(PackProjectErrors, NameTheLineAndWhatIsWrong)
         {product + "[uninstall]\ndate = \"yesterday\"\n", 4, "a date must be written"},
         {product + "[[shortcut]]\ntarget = \"x.exe\"\n", 3, "must be placed somewhere"},
         {product + "[wizard]\nlicence = \"no-such-licence.txt\"\n", 4, "cannot read \"no-such-licence.txt\""},
+        // Numbers outside what their item can hold; toml11 alone would clamp 2^63 and beyond.
+        {product + "extra_space = 99999999999999999999\n", 3, "\"extra_space\" must be from 0 to"},
+        {product + "extra_space = 9223372036854775808\n", 3, "not 9223372036854775808"},
+        {product + "[advanced]\nproduct_flags = -1\n", 4, "\"product_flags\" must be from 0 to"},
+        {product + "[advanced]\nproduct_flags = -9223372036854775809\n", 4, "not -9223372036854775809"},
+        {product + "[window]\ntitle_size = 1e300\n", 4, "\"title_size\" must be a number above 0 and at most 20"},
+        {product + "[window]\ntitle_size = 0\n", 4, "must be a number above 0 and at most 20, not 0"},
+        {product + "[window]\ntitle_size = -1.0\n", 4, "must be a number above 0"},
+        {product + "[window]\ntitle_size = nan\n", 4, "must be a number above 0"},
+        {product + "[window]\n[window.copyright]\nsize = inf\n", 5, "\"size\" must be a number above 0"},
+        {product + "[window]\ntitle_size = \"big\"\n", 4, "\"title_size\" must be a number, not a text"},
+        // Files of the wrong kind, or folders, where the wizard and the window need a file.
+        {product + "[wizard]\nlicence = \"payload\"\n", 4, "\"payload\" is a folder, not a file"},
+        {product + "[wizard]\nreadme = [\"licence.txt\", \"payload/sub\"]\n", 4, "is a folder"},
+        {product + "icon = \"licence.txt\"\n", 3, "\"licence.txt\" is not an icon (an ICO file)"},
+        {product + "[window]\nbackground = \"licence.txt\"\n", 4, "is not a bitmap (a BMP file)"},
+        {product + "[wizard]\nstart_sound = \"payload/a.txt\"\n", 4, "is not a sound (a RIFF/WAVE file)"},
     };
     for (const Case &c : cases) {
         const std::string message = folder.Error(c.text);
+        EXPECT_EQ(message.find("must be a number, not a number"), std::string::npos) << message;
         EXPECT_EQ(message.rfind("p.toml:" + std::to_string(c.line) + ":", 0), 0u)
             << "project:\n" << c.text << "\nmessage: " << message;
         EXPECT_NE(message.find(c.says), std::string::npos) << "project:\n" << c.text << "\nmessage: " << message;
@@ -280,4 +300,21 @@ TEST(PackGlob, MatchesNamesFoldersAndDepths)
     };
     for (const Case &c : cases)
         EXPECT_EQ(GlobMatch(c.pattern, c.path), c.matches) << c.pattern << " on " << c.path;
+}
+
+TEST(PackProjectFiles, LinksKeepTheirNamesAndLinksToNothingAreErrors)
+{
+    const ProjectFolder folder;
+    fs::create_symlink("a.txt", fs::path(folder.Path()) / "payload/link-to-a.txt");
+    const Project p = folder.Read("[product]\nname = \"P\"\n[[files]]\nfrom = \"payload\"\n");
+    std::vector<std::string> names;
+    for (const ProjectFile &f : p.files)
+        names.push_back(std::string(f.record.name.Bytes(), f.record.name.Length()));
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "link-to-a.txt", "sub\\b.dll", "sub\\c.tmp"}));
+    EXPECT_EQ(p.files[1].size, 5u);   // the target's content
+
+    fs::create_symlink("gone.txt", fs::path(folder.Path()) / "payload/sub/dangling.txt");
+    const std::string message = folder.Error("[product]\nname = \"P\"\n[[files]]\nfrom = \"payload\"\n");
+    EXPECT_EQ(message.rfind("p.toml:4:", 0), 0u) << message;
+    EXPECT_NE(message.find("dangling.txt leads to nothing"), std::string::npos) << message;
 }

@@ -17,24 +17,41 @@ struct CorruptionRaised {
 
 void ThrowCorruption(int code) { throw CorruptionRaised{code}; }
 
+// What the reader is given; each test sets what it needs.
+SettingsInputs g_inputs;
+SettingsDecisions g_decisions;
+
+// The reader works on the settings it is given: the process-wide settings and run mode, set to
+// values no record here holds, must come out of every test as they went in.
 class SettingsRecord : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Reset();
+        g_inputs = SettingsInputs();
+        g_settings = Settings();
+        g_settings.DisplayName = u"process-wide";
+        g_settings.ProductFlags2 = 0x5A5A;
+        g_runMode = RunMode();
+        g_runMode.automatic = true;
+        g_runMode.uninstallProduct = u"untouched";
+        g_commandLineOverrides = CommandLineOverrides();
+        g_commandLineOverrides.productName = u"untouched";
         SetCorruptionHandler(ThrowCorruption);
     }
     void TearDown() override
     {
-        Reset();
         SetCorruptionHandler(nullptr);
-    }
-    static void Reset()
-    {
+        EXPECT_EQ(g_settings.DisplayName, String(u"process-wide"));
+        EXPECT_EQ(g_settings.ProductFlags2, 0x5A5Au);
+        EXPECT_TRUE(g_settings.Languages.names.empty());
+        EXPECT_TRUE(g_runMode.automatic);
+        EXPECT_FALSE(g_runMode.silent);
+        EXPECT_EQ(g_runMode.uninstallProduct, String(u"untouched"));
+        EXPECT_EQ(g_commandLineOverrides.productName, String(u"untouched"));
+        EXPECT_TRUE(g_commandLineOverrides.installFolder.Empty());
+        g_settings = Settings();
         g_runMode = RunMode();
         g_commandLineOverrides = CommandLineOverrides();
-        SetSettingsHooks(SettingsHooks());
-        g_settings = Settings();
     }
 };
 
@@ -59,8 +76,9 @@ Settings Read(const String &record, uint32_t headerFlags2 = 0)
 {
     SettingsStream in(record);
     Settings s;
-    s.ProductFlags2 = headerFlags2;
-    ReadSettings(in, s);
+    SettingsInputs inputs = g_inputs;
+    inputs.headerFlags2 = headerFlags2;
+    g_decisions = ReadSettings(in, inputs, s);
     EXPECT_TRUE(in.AtEnd());
     return s;
 }
@@ -302,7 +320,7 @@ TEST_F(SettingsRecord, ChecksumFailureComesAfterTheWindowAndBeforeItem7)
         ++windows;
     };
     hooks.scriptChecksumMatches = [] { return false; };
-    SetSettingsHooks(hooks);
+    g_inputs.hooks = hooks;
     Settings s = Minimal();
     s.TaskbarText = u"Taskbar";
     s.StatusDisplayTime = 9999;
@@ -311,7 +329,7 @@ TEST_F(SettingsRecord, ChecksumFailureComesAfterTheWindowAndBeforeItem7)
 
     s.ProductFlags = ProductFlag::NoInstallerWindow;
     hooks.scriptChecksumMatches = [] { return true; };
-    SetSettingsHooks(hooks);
+    g_inputs.hooks = hooks;
     Read(Write(s));
     EXPECT_EQ(windows, 1) << "no window with the no-window flag";
 }
@@ -333,37 +351,36 @@ TEST_F(SettingsRecord, SilentModeForcesTheFlagWord)
         {false, 0x80 | 0x80000000, 0x80 | 0x80000000},
     };
     for (const Case &c : cases) {
-        g_runMode.silent = c.silent;
+        g_inputs.silent = c.silent;
         Settings s = Minimal();
         s.ProductFlags = c.stored;
         EXPECT_EQ(Read(Write(s)).ProductFlags, c.expected) << std::hex << c.stored;
     }
 }
 
+// The override is the caller's to apply: the reader returns it.
 TEST_F(SettingsRecord, AutomaticModeOverrideSwitchesOffAutomaticButNotSilent)
 {
     struct Case {
         const char *name;
-        bool automatic;
         bool silent;
         uint8_t override;
-        bool expected;
+        AutomaticModeChange expected;
     };
     const Case cases[] = {
-        {"/a, override 2", true, false, 2, false},
-        {"/silent, override 2", true, true, 2, true},
-        {"none, override 1", false, false, 1, true},
-        {"/a, override 0", true, false, 0, true},
-        {"none, override 3", false, false, 3, false},
+        {"override 2", false, 2, AutomaticModeChange::Off},
+        {"/silent, override 2", true, 2, AutomaticModeChange::None},
+        {"override 1", false, 1, AutomaticModeChange::On},
+        {"/silent, override 1", true, 1, AutomaticModeChange::On},
+        {"override 0", false, 0, AutomaticModeChange::None},
+        {"override 3", false, 3, AutomaticModeChange::None},
     };
     for (const Case &c : cases) {
-        g_runMode.automatic = c.automatic;
-        g_runMode.silent = c.silent;
+        g_inputs.silent = c.silent;
         Settings s = Minimal();
         s.AutomaticModeOverride = c.override;
-        Read(Write(s));
-        EXPECT_EQ(g_runMode.automatic, c.expected) << c.name;
-        EXPECT_EQ(g_runMode.silent, c.silent) << c.name;
+        EXPECT_EQ(Read(Write(s)).AutomaticModeOverride, c.override) << c.name;
+        EXPECT_EQ(g_decisions.automaticMode, c.expected) << c.name;
     }
 }
 
@@ -392,7 +409,7 @@ TEST_F(SettingsRecord, ButtonImagesNeedServer2003ClassAndNoWine)
         g_version = c.version;
         hooks.windowsVersion = c.versionKnown ? +[](WindowsVersion &v) { v = g_version; return true; }
                                               : +[](WindowsVersion &) { return false; };
-        SetSettingsHooks(hooks);
+        g_inputs.hooks = hooks;
         const uint32_t flags2 = ProductFlag2::ButtonImages | ProductFlag2::Blowfish;
         const Settings s = Read(Write(Minimal()), flags2);
         EXPECT_EQ(s.ProductFlags2, c.kept ? flags2 : ProductFlag2::Blowfish) << c.name;
@@ -419,7 +436,7 @@ TEST_F(SettingsRecord, SixtyFourBitInstallationSwitchesRedirectionOff)
         calls = 0;
         SettingsHooks hooks;
         hooks.disableFsRedirection = c.disable;
-        SetSettingsHooks(hooks);
+        g_inputs.hooks = hooks;
         Settings s = Minimal();
         s.Bitness = c.bitness;
         EXPECT_EQ(Read(Write(s)).RedirectionFailed, c.failed) << c.name;
@@ -454,7 +471,7 @@ TEST_F(SettingsRecord, LanguageSelectionTakesTheLastExactEnglish)
 // ---------------------------------------------------------------------------------------------
 // Defaults and the installation folder
 
-void ExpandTemp(String &text)
+void ExpandTemp(const Settings &, String &text)
 {
     const String from(u"%Temp%"), to(u"C:\\Temp");
     for (int32_t i = 0; i + from.WideLength() <= text.WideLength(); ++i)
@@ -470,7 +487,7 @@ TEST_F(SettingsRecord, InstallationFolderFromTheSetting)
         return String(view64 ? u"C:\\Program Files" : u"C:\\Program Files (x86)");
     };
     hooks.expandPathVariables = ExpandTemp;
-    SetSettingsHooks(hooks);
+    g_inputs.hooks = hooks;
     struct Case {
         const char16_t *setting;
         uint8_t bitness;
@@ -494,7 +511,7 @@ TEST_F(SettingsRecord, InstallationFolderFromTheSetting)
         {u"<os>\\Apps", 0, u"E:\\Mine", u"E:\\Mine"},
     };
     for (const Case &c : cases) {
-        g_commandLineOverrides.installFolder = String(c.overrideFolder);
+        g_inputs.installFolder = String(c.overrideFolder);
         Settings s = Minimal();
         s.InstallFolderSetting = c.setting;
         s.Bitness = c.bitness;
@@ -527,7 +544,7 @@ TEST_F(SettingsRecord, EmptySettingsTakeTheirDefaults)
 
     s.Publisher = " \t";
     s.ProductFlags = 0;
-    g_commandLineOverrides.productName = u"Other";
+    g_inputs.productName = u"Other";
     back = Read(Write(s));
     EXPECT_EQ(back.DisplayName, String(u"Other")) << "/n wins over the record";
     EXPECT_EQ(back.SharedPath, String(u"Other")) << "blank publisher";
@@ -539,11 +556,12 @@ TEST_F(SettingsRecord, EmptySettingsTakeTheirDefaults)
 TEST_F(SettingsRecord, BannerHeadlineGetsProductPlaceholdersAfterTheLastItem)
 {
     SettingsHooks hooks;
-    hooks.expandProductPlaceholders = [](String &text) { text.AppendWide(u"!"); };
-    SetSettingsHooks(hooks);
+    // The expansion sees the settings as read, the product name among them.
+    hooks.expandProductPlaceholders = [](const Settings &read, String &text) { text.Append(read.DisplayName); };
+    g_inputs.hooks = hooks;
     Settings s = Minimal();
     s.BannerHeadline = u"Welcome to <product>";
-    EXPECT_EQ(Read(Write(s)).BannerHeadline, String(u"Welcome to <product>!"));
+    EXPECT_EQ(Read(Write(s)).BannerHeadline, String(u"Welcome to <product>Prod"));
 }
 
 // ---------------------------------------------------------------------------------------------

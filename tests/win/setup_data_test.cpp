@@ -19,6 +19,7 @@
 #include "../unit/payload_support.h"
 #include "core/fatal.h"
 #include "core/file_win.h"
+#include "core/wide_win.h"
 #include "setupdata/checksum.h"
 #include "setupdata/container.h"
 #include "setupdata/file_record.h"
@@ -29,13 +30,11 @@
 
 namespace {
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
-
 String OwnPath()
 {
     wchar_t path[1024];
     const DWORD n = GetModuleFileNameW(nullptr, path, 1024);
-    return String(reinterpret_cast<const char16_t *>(path), n > 0 && n < 1024 ? int32_t(n) : 0);
+    return String(FromWide(path), n > 0 && n < 1024 ? int32_t(n) : 0);
 }
 
 String ReadFile(const String &path)
@@ -113,12 +112,12 @@ public:
         wchar_t temp[MAX_PATH + 1];
         EXPECT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
         // The process number keeps a death test's second run of the test off the first run's file.
-        path_ = String(reinterpret_cast<const char16_t *>(temp));
+        path_ = String(FromWide(temp));
         path_.AppendFormatWide(u"%u-", unsigned(GetCurrentProcessId()));
-        path_.AppendWide(reinterpret_cast<const char16_t *>(name));
+        path_.AppendWide(FromWide(name));
         EXPECT_EQ(WriteWholeFile(path_, bytes_.Bytes(), bytes_.Length()), 0);
         EXPECT_EQ(file_.Open(path_, FileCreation::OpenExisting, FileReadAccess | FileShareRead), 0);
-        module_ = LoadLibraryExW(W(path_), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        module_ = LoadLibraryExW(AsWide(path_), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         EXPECT_NE(module_, nullptr) << GetLastError();
     }
 
@@ -128,7 +127,7 @@ public:
         file_.Close();
         if (module_)
             FreeLibrary(module_);
-        DeleteFileW(W(path_));
+        DeleteFileW(AsWide(path_));
     }
 
     // The mapped image: the low bits of a module mapped as a resource only mark it so.
@@ -169,7 +168,6 @@ protected:
     static void Reset()
     {
         g_settings = Settings();
-        SetSettingsHooks(SettingsHooks());
         SetCorruptionHandler(nullptr);
     }
 };
@@ -186,17 +184,18 @@ TEST_F(SetupDataTest, HeaderAndScriptComeFromTheMappedImage)
     EXPECT_EQ(data.record, installer.record());
     EXPECT_EQ(data.container.header.fileSizes, (std::vector<int32_t>{300, 90000, 0}));
     EXPECT_EQ(installer.file().Position(), int64_t(installer.section().rawDataPosition));
-    EXPECT_EQ(g_settings.ProductFlags2, ProductFlag2::SeparateUninstaller);
+    EXPECT_EQ(data.container.header.productFlags2, ProductFlag2::SeparateUninstaller);
 
     // The settings reader asks after its sixth item whether the record is the one the header names.
-    const auto matches = GetSettingsHooks().scriptChecksumMatches;
-    ASSERT_NE(matches, nullptr);
-    EXPECT_TRUE(matches());
+    EXPECT_TRUE(OwnScriptChecksumMatches());
     SettingsStream stream(g_setupData.record);
-    EXPECT_EQ(CorruptionCodeOf([&] { ReadSettings(stream); }), 0);
-    EXPECT_EQ(String(g_settings.DisplayName), String(u"Setup Data Test"));
+    SettingsInputs inputs;
+    inputs.hooks.scriptChecksumMatches = OwnScriptChecksumMatches;
+    Settings settings;
+    EXPECT_EQ(CorruptionCodeOf([&] { ReadSettings(stream, inputs, settings); }), 0);
+    EXPECT_EQ(String(settings.DisplayName), String(u"Setup Data Test"));
     g_setupData.record.MutableBytes()[0] ^= 1;
-    EXPECT_FALSE(matches());
+    EXPECT_FALSE(OwnScriptChecksumMatches());
 }
 
 TEST_F(SetupDataTest, ProgramWithoutSetupSectionIsInInformationMode)
@@ -261,7 +260,7 @@ TEST_F(SetupDataTest, ImageChecksumIsComparedOnlyWhenAsked)
         SCOPED_TRACE(c.name);
         Installer installer(c.variant, L"ks-setup-data-image.exe");
         ASSERT_EQ(installer.Open(), 0);
-        EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), c.check); }), c.code);
+        EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImageAndPrepareUninstaller(installer.file(), c.check ? ImageChecksumTest::Compare : ImageChecksumTest::Skip); }), c.code);
     }
 }
 
@@ -287,7 +286,7 @@ TEST_F(SetupDataTest, UninstallerImageIsTheProgramWithoutItsSection)
         variant.overlay = c.overlay;
         Installer installer(variant, L"ks-setup-data-uninstaller.exe");
         ASSERT_EQ(installer.Open(), 0);
-        ASSERT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), true); }), 0);
+        ASSERT_EQ(CorruptionCodeOf([&] { CheckOwnImageAndPrepareUninstaller(installer.file(), ImageChecksumTest::Compare); }), 0);
 
         const SetupData &data = g_setupData;
         EXPECT_EQ(data.fileSize, installer.bytes().Length());
@@ -317,10 +316,10 @@ TEST_F(SetupDataTest, UnreadableImagePartsReportTheirCodes)
 
     // The section table as read claims more than the file holds.
     g_setupData.section.rawDataPosition = fileSize + 1;
-    EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), false); }), kCorruptionLeadingPartRead);
+    EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImageAndPrepareUninstaller(installer.file(), ImageChecksumTest::Skip); }), kCorruptionLeadingPartRead);
     g_setupData.section = located;
     g_setupData.section.rawSize = fileSize - located.rawDataPosition + 1;
-    EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImage(installer.file(), false); }), kCorruptionTrailingPartRead);
+    EXPECT_EQ(CorruptionCodeOf([&] { CheckOwnImageAndPrepareUninstaller(installer.file(), ImageChecksumTest::Skip); }), kCorruptionTrailingPartRead);
 }
 
 Variant DamageSection(int32_t (*offset)(const SetupHeader &), bool padded = true)
@@ -362,10 +361,10 @@ TEST_F(SetupDataTest, FileDataFromTheImageOrTheFile)
         SCOPED_TRACE(c.name);
         Installer installer(c.variant, L"ks-setup-data-files.exe");
         ASSERT_EQ(installer.Open(), 0);
-        g_settings.ProductFlags = ProductFlag::CompressedChunks;
         const FileDataHooks hooks = CountingHooks();
         const int code = CorruptionCodeOf([&] {
-            OpenFileData(c.fromFile, hooks);
+            OpenOwnFileData(c.fromFile ? FileDataSource::ProgramFile : FileDataSource::LoadedImage,
+                            ProductFlag::CompressedChunks, hooks);
             EXPECT_EQ(g_waits, 2);
             ExpectPayloadsReadBack(g_setupData.fileData, g_setupData.container.header.fileSizes, files);
         });
@@ -400,12 +399,12 @@ TEST_F(SetupDataTest, FailedFileDataReadEndsWithErrorCode2)
     EXPECT_EXIT(
         {
             SetFatalDisplay(PrintFatal);
-            OpenFileData(true);
+            OpenOwnFileData(FileDataSource::ProgramFile, ProductFlag::CompressedChunks);
         },
         testing::ExitedWithCode(1),
         std::string("FATAL\\[Error code 2: failed to read archive data") + "\r\n" + expected);
     writeOnly.Close();
-    DeleteFileW(W(copy));
+    DeleteFileW(AsWide(copy));
 }
 
 } // namespace

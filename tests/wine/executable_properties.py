@@ -1,8 +1,12 @@
 """Properties of the built setup program that Windows and its users rely on: a 32-bit GUI program
 for i386 that needs no DLL besides those every Windows has, with the manifest that asks for
-administrator rights. Reads the file only; needs no Wine."""
+administrator rights, laid out so that Windows maps it (and the installers made from it) from the
+file. Reads files only; needs no Wine."""
 import os
 import re
+import struct
+import subprocess
+import tempfile
 import unittest
 from pathlib import Path
 
@@ -10,6 +14,11 @@ from pe_file import MACHINE_I386, PE32_MAGIC, RT_MANIFEST, SUBSYSTEM_WINDOWS_GUI
 
 WIN32_BUILD = Path(os.environ.get("KS_WIN32_BUILD", Path(__file__).resolve().parents[2] / "build" / "win32"))
 SETUP_EXE = WIN32_BUILD / "kestrival-setup.exe"
+HOST_BUILD = Path(os.environ.get("KS_HOST_BUILD", Path(__file__).resolve().parents[2] / "build" / "host"))
+SOURCE_DIR = Path(__file__).resolve().parents[2]
+
+PAGE = 0x1000
+IMAGE_FILE_LARGE_ADDRESS_AWARE = 0x20
 
 # DLLs the program may import: they ship with every Windows from Vista on AND the loader always takes
 # them from the system folder (KnownDLLs; comctl32 comes from WinSxS through the manifest). Any other
@@ -50,6 +59,41 @@ class ExecutableProperties(unittest.TestCase):
         text = manifests[0][1].decode("utf-8")
         self.assertRegex(text, r'<requestedExecutionLevel\s+level="requireAdministrator"')
         self.assertIn('name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', text)
+
+    def test_is_large_address_aware(self):
+        characteristics = struct.unpack_from("<H", self.pe.data, self.pe.pe + 22)[0]
+        self.assertTrue(characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE)
+
+    # Windows (and Wine) map an image from its file only when every section starts on a page of
+    # the file; otherwise the whole image, payload included, is read into private memory.
+    def test_sections_and_a_packed_setup_section_start_on_pages(self):
+        self.assertEqual(self.pe.file_alignment, PAGE)
+        with tempfile.TemporaryDirectory() as scratch:
+            installer = Path(scratch) / "hello-setup.exe"
+            subprocess.run([str(HOST_BUILD / "kestrival-pack"), str(SOURCE_DIR / "examples/hello/hello.toml"),
+                            "-o", str(installer), "--stub", str(SETUP_EXE), "--quiet"], check=True)
+            packed = PeFile.load(installer)
+        offsets = {s.name: s.raw_position for s in packed.sections if s.raw_size}
+        self.assertIn(".setup", offsets)
+        self.assertEqual({name: at % PAGE for name, at in offsets.items() if at % PAGE}, {})
+
+    # The packer recognises the setup program by its version resource (no warning when building
+    # on it) and reads "FileVersion" from version-typed files that the project gives no version.
+    def test_the_packer_reads_the_version_resource(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            scratch = Path(scratch)
+            (scratch / "payload").mkdir()
+            (scratch / "payload" / "tool.dll").write_bytes(SETUP_EXE.read_bytes())
+            (scratch / "p.toml").write_text('[product]\nname = "V"\n[[files]]\nfrom = "payload"\n'
+                                            'type = "versioned"\n')
+            packer = str(HOST_BUILD / "kestrival-pack")
+            run = subprocess.run([packer, str(scratch / "p.toml"), "-o", str(scratch / "v.exe"),
+                                  "--stub", str(SETUP_EXE), "--quiet", "--werror"],
+                                 capture_output=True, text=True)
+            self.assertEqual((run.returncode, run.stderr), (0, ""))
+            dump = subprocess.run([packer, "--dump", str(scratch / "v.exe")], capture_output=True,
+                                  text=True, check=True).stdout
+        self.assertIn('version/name "1.0.0.0"', dump)
 
 
 if __name__ == "__main__":

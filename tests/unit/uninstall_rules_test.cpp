@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/unit/text_support.h"
+#include "uninstall/removal_lists.h"
+#include "uninstall/removal_safety.h"
+#include "uninstall/self_deletion.h"
+
+namespace {
+
+String W(const std::u16string &wide) { return String(wide.data(), int32_t(wide.size())); }
+std::u16string U(const String &wide) { return std::u16string(wide.Wide(), size_t(wide.WideLength())); }
+std::string B(const String &bytes) { return std::string(bytes.Bytes(), size_t(bytes.Length())); }
+
+TEST(SelfDeletionScript, RemovesProgramThenEachSubfolderLevelThenTheFolderThenItself)
+{
+    const String text = SelfDeletionScriptText(W(u"C:\\P\\a\\b\\unins.exe"), W(u"C:\\P"), W(u"a\\b\\"),
+                                               W(u"C:\\T\\delunins.bat"));
+    EXPECT_EQ(U(text), u":Repeat\r\n"
+                       u"del \"C:\\P\\a\\b\\unins.exe\"\r\n"
+                       u"if exist \"C:\\P\\a\\b\\unins.exe\" goto Repeat\r\n"
+                       u"CHOICE /T 3 /D Y\r\n"
+                       u"rd \"C:\\P\\a\\b\"\r\n"
+                       u"rd \"C:\\P\\a\"\r\n"
+                       u"rd \"C:\\P\"\r\n"
+                       u"del \"C:\\T\\delunins.bat\"\r\n");
+
+    const String flat = SelfDeletionScriptText(W(u"C:\\P\\u.exe"), W(u"C:\\P"), String(), W(u"C:\\T\\d.bat"));
+    EXPECT_EQ(U(flat).find(u"rd \"C:\\P\\"), std::u16string::npos);
+    EXPECT_NE(U(flat).find(u"rd \"C:\\P\"\r\ndel"), std::u16string::npos);
+}
+
+TEST(SelfDeletionScript, CodePageLineFollowsTheTextAndTheSystem)
+{
+    struct Case {
+        std::u16string text;
+        bool beforeWindows7;
+        std::string bytes;
+    } cases[] = {
+        {u"del \"C:\\P\"", false, "@chcp 1252 >nul\r\ndel \"C:\\P\""},
+        {u"del \"C:\\\u00C9t\u00E9\"", false, "@chcp 65001 >nul\r\ndel \"C:\\\xC3\x89t\xC3\xA9\""},
+        {u"del \"C:\\\u00C9t\u00E9\"", true, "@chcp 1252 >nul\r\ndel \"C:\\\xC9t\xE9\""},
+        {u"del \"C:\\\u4E2D\"", true, "@chcp 1252 >nul\r\ndel \"C:\\?\""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(B(SelfDeletionScriptBytes(W(c.text), c.beforeWindows7)), c.bytes);
+}
+
+TEST(RemovalLists, SharedFilesLoseTheirMarkersInOrder)
+{
+    const String text("\"C:\\S\\com.dll^\";\"C:\\S\\keep.dll \" ; \"C:\\S\\types.tlb\xA9\";"
+                      "\"C:\\S\\both.dll\xA9 ^\";\"C:\\S\\say \"\"hi\"\".dll\"");
+    const std::vector<SharedFileEntry> e = ParseSharedFiles(text);
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_EQ(B(e[0].path), "C:\\S\\com.dll");
+    EXPECT_TRUE(e[0].comServer);
+    EXPECT_FALSE(e[0].keepFile);
+    EXPECT_EQ(B(e[1].path), "C:\\S\\keep.dll");
+    EXPECT_TRUE(e[1].keepFile);
+    EXPECT_EQ(B(e[2].path), "C:\\S\\types.tlb");
+    EXPECT_TRUE(e[2].typeLibrary);
+    EXPECT_EQ(B(e[3].path), "C:\\S\\both.dll");
+    EXPECT_TRUE(e[3].comServer && e[3].keepFile && e[3].typeLibrary);
+    EXPECT_EQ(B(e[4].path), "C:\\S\\say \"hi\".dll");
+    EXPECT_TRUE(ParseSharedFiles(String("not quoted")).empty());
+}
+
+TEST(RemovalLists, FontsComeInPairsAndCountsDropByOne)
+{
+    const std::vector<ProductFont> f = ParseProductFonts(String("\"Sample (TrueType)\" \"sample.ttf\" \"Odd\" "));
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(B(f[0].name), "Sample (TrueType)");
+    EXPECT_EQ(B(f[0].file), "sample.ttf");
+
+    struct Case {
+        int64_t count;
+        bool gone;
+        int64_t remaining;
+    } cases[] = {{3, false, 2}, {2, false, 1}, {1, true, 0}, {0, true, 0}, {-4, true, 0}};
+    for (const Case &c : cases) {
+        int64_t remaining = -1;
+        EXPECT_EQ(SharedReferenceGone(c.count, remaining), c.gone) << c.count;
+        EXPECT_EQ(remaining, c.remaining) << c.count;
+    }
+}
+
+TEST(RemovalSafety, RootsAndSystemFoldersAreRefusedButNotWhatIsInsideThem)
+{
+    const std::vector<String> folders = {W(u"C:\\windows"), W(u"C:\\windows\\system32"), W(u"C:\\Program Files\\"),
+                                         W(u"C:\\users\\bob")};
+    struct Case {
+        std::u16string path;
+        bool refused;
+    } cases[] = {
+        {u"C:", true},
+        {u"C:\\", true},
+        {u"c:\\\\", true},
+        {u"\\\\server\\share", true},
+        {u"\\\\server\\share\\app", false},
+        {u"\\\\?\\C:\\", true},
+        {u"Windows", true},
+        {u"C:\\WINDOWS", true},
+        {u"C:\\Windows\\", true},
+        {u"\\\\?\\C:\\Windows\\System32", true},
+        {u"C:/Windows/System32/", true},
+        {u"C:\\Program Files", true},
+        {u"C:\\Users\\Bob", true},
+        {u"C:\\Users\\Bob\\Documents\\App", false},
+        {u"C:\\Windows\\System32\\app.dll", false},
+        {u"C:\\Program Files\\App", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(IsProtectedPath(W(c.path), folders), c.refused) << std::string(c.path.begin(), c.path.end());
+}
+
+} // namespace
