@@ -84,3 +84,13 @@ foreach(src IN LISTS win_tests)
   get_filename_component(name ${src} NAME_WE)
   add_dependencies(all_win_tests ${name})
 endforeach()
+
+# The wizard pages with a sample product's settings, for the Wine tests of the pages (it takes the
+# built-in English texts of the packer as its language table).
+add_executable(wizard-walk WIN32 tests/tools/wizard_walk_win.cpp pack/default_language.cpp res/setup.rc)
+add_dependencies(wizard-walk ks_bitmaps)
+target_include_directories(wizard-walk PRIVATE ${KS_BITMAP_DIR})
+target_compile_options(wizard-walk PRIVATE ${KS_WARNINGS})
+target_link_libraries(wizard-walk PRIVATE ks_program)
+target_link_options(wizard-walk PRIVATE -municode ${KS_STATIC_LINK} -s)
+add_dependencies(all_win_tests wizard-walk)

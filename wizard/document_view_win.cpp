@@ -1,3 +1,4 @@
+#include "core/wide_win.h"
 #include "wizard/document_view_win.h"
 
 #include <richedit.h>
@@ -106,11 +107,11 @@ void OpenLink(HWND rich, const ENLINK &link)
     if (units <= 0)
         return;
     url.Resize((units + 1) * 2);
-    TEXTRANGEW range{link.chrg, reinterpret_cast<wchar_t *>(url.MutableWide())};
+    TEXTRANGEW range{link.chrg, AsWide(url.MutableWide())};
     const LRESULT got = SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
     url.Resize(static_cast<int32_t>(got) * 2);
     // The shell opens it in the user's browser; a failure leaves the page as it is.
-    ShellExecuteW(nullptr, nullptr, reinterpret_cast<const wchar_t *>(url.Wide()), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, nullptr, AsWide(url), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace
@@ -122,7 +123,7 @@ void ShowDocument(HWND page, const String &document)
         return;
     const String text = PlainText(document);
     HWND edit = GetDlgItem(page, IDC_DOCUMENT);
-    if (!SetWindowTextW(edit, reinterpret_cast<const wchar_t *>(text.Wide()))) {
+    if (!SetWindowTextW(edit, AsWide(text))) {
         String narrow;
         CodePageFromWide(text, kCodePageAnsi, "?", narrow);
         SetWindowTextA(edit, narrow.Bytes());

@@ -3,6 +3,7 @@
 // created and tested for writing.
 #include <windows.h>
 
+#include "core/wide_win.h"
 #include "app/exit.h"
 #include "app/run_mode.h"
 #include "core/folders_win.h"
@@ -13,9 +14,8 @@
 #include "setupdata/path_variables.h"
 #include "setupdata/settings.h"
 #include "setupdata/settings_flags.h"
-#include "setupdata/settings_win.h"
 #include "wizard/folder_space_win.h"
-#include "wizard/messages_win.h"
+#include "wizard/message_box_win.h"
 #include "wizard/page_rules.h"
 #include "wizard/pages.h"
 
@@ -27,7 +27,6 @@ constexpr int kDriveRootRow = 17;
 constexpr int kProgramFilesRow = 18;
 constexpr int kLowSpaceRow = 19;
 constexpr int kQuestionCaptionRow = 20;
-constexpr int kErrorCaptionRow = 21;
 constexpr int kConfirmRow = 22;
 constexpr int kCreateRow = 23;
 constexpr int kFolderCaptionRow = 24;
@@ -73,7 +72,7 @@ Check CheckFolder(const String &folder)
         return Refuse(text);
     }
     const String root = DriveRootOf(folder);
-    const UINT driveType = root.Empty() ? DRIVE_UNKNOWN : GetDriveTypeW(reinterpret_cast<const wchar_t *>(root.Wide()));
+    const UINT driveType = root.Empty() ? DRIVE_UNKNOWN : GetDriveTypeW(AsWide(root));
     if (!root.Empty() && (driveType == DRIVE_NO_ROOT_DIR || driveType == DRIVE_UNKNOWN))
         return Refuse(FillRow(LanguageString(kDriveMissingRow), DriveLetter(root)));
     if ((g_settings.ProductFlags & ProductFlag::RefuseNetworkFolders) &&
@@ -114,7 +113,7 @@ Check AskAboutSpace(const String &folder, bool earlierInstallation)
 
 bool FolderExists(const String &folder)
 {
-    const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t *>(folder.Wide()));
+    const DWORD attributes = GetFileAttributesW(AsWide(folder));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -129,7 +128,7 @@ String NotCreatedText(const String &folder, DWORD error)
 bool FolderWritable(const String &folder)
 {
     const String probe = JoinPath(folder, String(kWriteTestName));
-    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(probe.Wide()), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE file = CreateFileW(AsWide(probe), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_EXISTS;   // an earlier probe left behind: still writable
@@ -171,7 +170,7 @@ bool ChooseInstallFolder(bool earlierInstallation)
                         MB_OK | MB_ICONERROR);
             ExitInstaller(1);
         }
-        SyncPathStateFromSettings();
+        CopySettingsToPathState(g_settings, InstallationPathState());
         return true;
     }
     for (;;) {
@@ -184,7 +183,7 @@ bool ChooseInstallFolder(bool earlierInstallation)
         if (CheckFolder(folder) == Check::Passed && AskAboutSpace(folder, earlierInstallation) == Check::Passed &&
             ConfirmAndCreate(folder) == Check::Passed) {
             // %InstallDir% follows the choice from here on.
-            SyncPathStateFromSettings();
+            CopySettingsToPathState(g_settings, InstallationPathState());
             return true;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include "core/wide_win.h"
 #include "res/page_ids.h"
 #include "setupdata/language.h"
 #include "setupdata/settings.h"
@@ -55,7 +56,7 @@ void Browse(HWND page)
     const String title = LanguageString(kTextRow);
     BROWSEINFOW info{};
     info.hwndOwner = page;
-    info.lpszTitle = reinterpret_cast<const wchar_t *>(title.Wide());
+    info.lpszTitle = AsWide(title);
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     info.lpfn = StartAtFolder;
     info.lParam = reinterpret_cast<LPARAM>(current.Wide());

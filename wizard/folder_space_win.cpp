@@ -1,3 +1,4 @@
+#include "core/wide_win.h"
 #include "wizard/folder_space_win.h"
 
 #include <windows.h>
@@ -13,7 +14,7 @@ constexpr int64_t kDefaultCluster = 4096;
 int64_t ClusterSize(const String &root)
 {
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-    if (root.Empty() || !GetDiskFreeSpaceW(reinterpret_cast<const wchar_t *>(root.Wide()), &sectorsPerCluster,
+    if (root.Empty() || !GetDiskFreeSpaceW(AsWide(root), &sectorsPerCluster,
                                            &bytesPerSector, &freeClusters, &clusters))
         return kDefaultCluster;
     const int64_t size = int64_t(sectorsPerCluster) * bytesPerSector;
@@ -36,7 +37,7 @@ String DriveRootOf(const String &folder)
 
 int64_t RequiredSpaceOn(const String &folder)
 {
-    const std::vector<int32_t> &sizes = g_setupData.container.FileSizes();
+    const std::vector<int32_t> &sizes = g_setupData.container.header.fileSizes;
     return RequiredSpace(sizes.data(), sizes.size(), ClusterSize(DriveRootOf(folder)), g_setupData.uninstallerSize,
                          g_settings.ExtraSpace);
 }
@@ -46,7 +47,7 @@ bool FreeSpaceOn(const String &folder, int64_t &bytes)
     const String root = DriveRootOf(folder);
     ULARGE_INTEGER available, total, totalFree;
     if (root.Empty() ||
-        !GetDiskFreeSpaceExW(reinterpret_cast<const wchar_t *>(root.Wide()), &available, &total, &totalFree))
+        !GetDiskFreeSpaceExW(AsWide(root), &available, &total, &totalFree))
         return false;
     const int64_t value = static_cast<int64_t>(available.QuadPart);
     bytes = value < 0 ? 0 : value;

@@ -5,12 +5,13 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "core/wide_win.h"
 #include "app/notification_win.h"
 #include "core/codepage.h"
 #include "res/page_ids.h"
 #include "setupdata/language.h"
 #include "setupdata/settings.h"
-#include "wizard/messages_win.h"
+#include "wizard/message_box_win.h"
 #include "wizard/page_frame_win.h"
 #include "wizard/page_rules.h"
 #include "wizard/pages.h"
@@ -36,7 +37,7 @@ String LinkAddress()
 void OpenLink(const String &address)
 {
     // The shell opens the address with the user's browser; nothing to do when it cannot.
-    ShellExecuteW(nullptr, nullptr, reinterpret_cast<const wchar_t *>(address.Wide()), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, nullptr, AsWide(address), nullptr, nullptr, SW_SHOWNORMAL);
     String notify;
     CodePageToWide(g_settings.GreetingText, kCodePageAnsi, notify);
     StartNotificationRequest(notify, g_settings.DisplayVersionWide);

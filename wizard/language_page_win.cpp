@@ -2,6 +2,7 @@
 // language at once and the page (and the installer window's title) follows it.
 #include <windows.h>
 
+#include "core/wide_win.h"
 #include "res/page_ids.h"
 #include "setupdata/language.h"
 #include "setupdata/settings.h"
@@ -26,7 +27,7 @@ String PreferredEntry()
     const int got = GetLocaleInfoW(locale, LOCALE_SENGLANGUAGE, name, 128);
     if (got <= 1)
         return entry;
-    String language(reinterpret_cast<const char16_t *>(name));
+    String language(FromWide(name));
     for (int32_t i = 0; i < language.WideLength(); ++i)
         if (language.Wide()[i] == u'(') {
             language.Resize(i * 2);
@@ -49,7 +50,7 @@ void Retranslate(HWND page)
     if (!(g_settings.ProductFlags & WizardFlag::KeepWindowTitle)) {
         if (HWND owner = WizardOwner()) {
             // The installer window paints its title from its text; a new language repaints it.
-            SetWindowTextW(owner, reinterpret_cast<const wchar_t *>(LanguageString(kWindowTitleRow).Wide()));
+            SetWindowTextW(owner, AsWide(LanguageString(kWindowTitleRow)));
             InvalidateRect(owner, nullptr, TRUE);
         }
     }
@@ -60,7 +61,7 @@ void SelectLanguage(HWND page, int index)
 {
     if (index < 0 || size_t(index) >= g_settings.Languages.names.size())
         return;
-    g_settings.Languages.active = index;
+    SetActiveLanguage(g_settings.Languages, index);
     Retranslate(page);
 }
 

@@ -1,3 +1,4 @@
+#include "core/wide_win.h"
 #include "wizard/page_frame_win.h"
 
 #include <commctrl.h>
@@ -37,6 +38,9 @@ void LoadPictures()
     if (g_picturesLoaded)
         return;
     g_picturesLoaded = true;
+    // The link control and the progress bar are registered by the common controls library.
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LINK_CLASS | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
     // A picture that cannot be loaded leaves its control empty; the page works without it.
     g_sidePicture = LoadPicture(IDB_SIDE_PICTURE, LR_CREATEDIBSECTION);
     g_banner = LoadPicture(IDB_BANNER, LR_CREATEDIBSECTION);
@@ -214,7 +218,7 @@ int ButtonTextWidth(HWND button)
         shown.AppendWideChar(c);
     }
     SIZE size = {0, 0};
-    GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t *>(shown.Wide()), shown.WideLength(), &size);
+    GetTextExtentPoint32W(dc, AsWide(shown), shown.WideLength(), &size);
     SelectObject(dc, old);
     ReleaseDC(button, dc);
     return size.cx;
@@ -249,7 +253,7 @@ void SetControlText(HWND page, int control, const String &wide)
 {
     HWND window = control ? GetDlgItem(page, control) : page;
     if (window)
-        SetWindowTextW(window, reinterpret_cast<const wchar_t *>(wide.Wide()));
+        SetWindowTextW(window, AsWide(wide));
 }
 
 String ControlText(HWND page, int control)
@@ -260,7 +264,7 @@ String ControlText(HWND page, int control)
     if (units <= 0)
         return text;
     text.Resize((units + 1) * 2);
-    const int got = GetWindowTextW(window, reinterpret_cast<wchar_t *>(text.MutableWide()), units + 1);
+    const int got = GetWindowTextW(window, AsWide(text.MutableWide()), units + 1);
     text.Resize(got > 0 ? got * 2 : 0);
     return text;
 }
@@ -424,10 +428,11 @@ bool CommonPageHandler(HWND page, UINT message, WPARAM wParam, LPARAM lParam, IN
 
 INT_PTR RunModalPage(const String &templateName, DLGPROC proc, PageFrame *frame, HWND owner)
 {
+    LoadPictures();
     HWND previous = g_currentPage;
     if (!owner)
         owner = WizardOwner();
-    INT_PTR result = DialogBoxParamW(g_program.instance, reinterpret_cast<const wchar_t *>(templateName.Wide()), owner,
+    INT_PTR result = DialogBoxParamW(g_program.instance, AsWide(templateName), owner,
                                      proc, reinterpret_cast<LPARAM>(frame));
     if (result == -1) {
         // Where the wide dialog functions are refused, the 8-bit ones take the same template.
@@ -442,9 +447,10 @@ INT_PTR RunModalPage(const String &templateName, DLGPROC proc, PageFrame *frame,
 
 HWND CreateModelessPage(const String &templateName, DLGPROC proc, PageFrame *frame, HWND owner)
 {
+    LoadPictures();
     if (!owner)
         owner = WizardOwner();
-    HWND page = CreateDialogParamW(g_program.instance, reinterpret_cast<const wchar_t *>(templateName.Wide()), owner,
+    HWND page = CreateDialogParamW(g_program.instance, AsWide(templateName), owner,
                                    proc, reinterpret_cast<LPARAM>(frame));
     if (!page) {
         String narrow;

@@ -5,7 +5,7 @@
 //
 // Results: true (or kPageAccept) when the user went on. What a cancel leads to is the caller's
 // business, as the order of the pages is: the language page's and the greeting's cancel end the run
-// without a message, every other page's cancel goes to AbortInstallation (wizard/messages_win.h).
+// without a message, every other page's cancel goes to AbortInstallation (wizard/message_box_win.h).
 #pragma once
 
 #include <windows.h>

@@ -6,7 +6,7 @@
 #include "res/page_ids.h"
 #include "setupdata/language.h"
 #include "setupdata/settings.h"
-#include "wizard/messages_win.h"
+#include "wizard/message_box_win.h"
 #include "wizard/page_frame_win.h"
 #include "wizard/page_rules.h"
 #include "wizard/pages.h"
@@ -17,7 +17,6 @@ constexpr int kTitleRow = 75;
 constexpr int kTextRow = 76;
 constexpr int kLabelRow = 27;
 constexpr int kWrongPasswordRow = 102;
-constexpr int kErrorCaptionRow = 21;
 constexpr int kMaxPasswordLength = 64;
 constexpr DWORD kWrongPasswordDelay = 500;
 

@@ -12,7 +12,7 @@
 #include "setupdata/language.h"
 #include "setupdata/settings.h"
 #include "setupdata/settings_flags.h"
-#include "wizard/messages_win.h"
+#include "wizard/message_box_win.h"
 #include "wizard/page_frame_win.h"
 #include "wizard/page_rules.h"
 #include "wizard/pages.h"

@@ -4,10 +4,11 @@
 
 #include <shlobj.h>
 
+#include "core/wide_win.h"
 #include "res/page_ids.h"
 #include "setupdata/language.h"
 #include "setupdata/settings.h"
-#include "setupdata/settings_win.h"
+#include "setupdata/path_variables.h"
 #include "wizard/page_frame_win.h"
 #include "wizard/page_rules.h"
 #include "wizard/pages.h"
@@ -25,7 +26,7 @@ String ProgramsFolder(int csidl)
     wchar_t path[MAX_PATH];   // the limit of SHGetFolderPathW itself
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
         return String();
-    return String(reinterpret_cast<const char16_t *>(path));
+    return String(FromWide(path));
 }
 
 int CALLBACK SelectRoot(HWND chooser, UINT message, LPARAM, LPARAM data)
@@ -47,13 +48,13 @@ void Browse(HWND page)
     BROWSEINFOW info{};
     info.hwndOwner = page;
     info.pidlRoot = root;
-    info.lpszTitle = reinterpret_cast<const wchar_t *>(title.Wide());
+    info.lpszTitle = AsWide(title);
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     info.lpfn = SelectRoot;
     if (PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info)) {
         wchar_t path[MAX_PATH];
         if (SHGetPathFromIDListW(chosen, path)) {
-            String name(reinterpret_cast<const char16_t *>(path));
+            String name(FromWide(path));
             if (!base.Empty() && name.WideLength() > base.WideLength() &&
                 String(name.Wide(), base.WideLength()).EqualsIgnoreCaseWide(base)) {
                 name = String(name.Wide() + base.WideLength());
@@ -95,7 +96,7 @@ INT_PTR CALLBACK StartMenuProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
             if (!IsAcceptableStartMenuName(name))
                 return TRUE;
             g_settings.ProductStartMenu = name;
-            SyncPathStateFromSettings();
+            CopySettingsToPathState(g_settings, InstallationPathState());
         }
         break;
     default:
