@@ -6,6 +6,7 @@
 #include "res/page_ids.h"
 #include "setupdata/language.h"
 #include "setupdata/settings.h"
+#include "wizard/installer_window_win.h"
 #include "wizard/page_frame_win.h"
 #include "wizard/page_rules.h"
 #include "wizard/pages.h"
@@ -48,11 +49,7 @@ int FindEntry(HWND list, const String &entry)
 void Retranslate(HWND page)
 {
     if (!(g_settings.ProductFlags & WizardFlag::KeepWindowTitle)) {
-        if (HWND owner = WizardOwner()) {
-            // The installer window paints its title from its text; a new language repaints it.
-            SetWindowTextW(owner, AsWide(LanguageString(kWindowTitleRow)));
-            InvalidateRect(owner, nullptr, TRUE);
-        }
+        ApplyLanguageCaption(LanguageString(kWindowTitleRow));
     }
     RetranslatePage(page, *FrameOf(page));
 }

@@ -9,6 +9,7 @@
 #include "setupdata/settings.h"
 #include "setupdata/settings_flags.h"
 #include "wizard/page_rules.h"
+#include "wizard/installer_window_win.h"
 #include "wizard/pages.h"
 #include "wizard/wizard_flags.h"
 
@@ -244,7 +245,11 @@ RECT ChildRect(HWND page, HWND child)
 } // namespace
 
 void SetWizardOwner(HWND owner) { g_owner = owner; }
-HWND WizardOwner() { return g_owner && IsWindow(g_owner) ? g_owner : nullptr; }
+HWND WizardOwner()
+{
+    HWND owner = g_owner ? g_owner : InstallerWindow();
+    return owner && IsWindow(owner) ? owner : nullptr;
+}
 HWND CurrentPage() { return g_currentPage && IsWindow(g_currentPage) ? g_currentPage : nullptr; }
 
 PageFrame *FrameOf(HWND page) { return reinterpret_cast<PageFrame *>(GetWindowLongPtrW(page, DWLP_USER)); }

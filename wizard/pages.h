@@ -16,8 +16,8 @@
 constexpr int kPageAccept = 1001;
 constexpr int kPageCancel = 1003;
 
-// The window the pages are centred on and owned by (the installer window); null: the desktop work
-// area. Set once the installer window exists.
+// The window the pages are centred on and owned by: the installer window unless another was set;
+// null: none (the pages centre on the desktop work area).
 void SetWizardOwner(HWND owner);
 HWND WizardOwner();
 
