@@ -343,6 +343,11 @@ void FileDataWriter::FlushChunk()
 {
     if (pending_.Empty() || failed_)
         return;
+    if (rawSink_) {
+        failed_ = !rawSink_(rawSinkContext_, pending_);
+        pending_.Clear();
+        return;
+    }
     String stored;
     if (compress_) {
         if (!DeflateAppend(pending_.Bytes(), pending_.Length(), level_, stored)) {
@@ -382,6 +387,12 @@ void FileDataWriter::SetChunkSink(ChunkSink sink, void *context)
 {
     sink_ = sink;
     sinkContext_ = context;
+}
+
+void FileDataWriter::SetRawChunkSink(RawChunkSink sink, void *context)
+{
+    rawSink_ = sink;
+    rawSinkContext_ = context;
 }
 
 bool FileDataWriter::Finish()

@@ -202,6 +202,12 @@ public:
     using ChunkSink = bool (*)(void *context, const void *bytes, int32_t length);
     void SetChunkSink(ChunkSink sink, void *context);
 
+    // Hands each chunk's record-stream bytes, before compression, encryption and framing, to
+    // `sink` instead: the packer compresses chunks on all cores and frames them itself. Block(),
+    // DataSize() and DataChecksum() then describe nothing; the sink's owner keeps those.
+    using RawChunkSink = bool (*)(void *context, const String &chunk);
+    void SetRawChunkSink(RawChunkSink sink, void *context);
+
     const String &Block() const { return block_; }
     int64_t DataSize() const { return dataSize_; }
     uint32_t DataChecksum() const { return dataChecksum_.Result(); }
@@ -222,6 +228,8 @@ private:
     bool failed_ = false;
     ChunkSink sink_ = nullptr;
     void *sinkContext_ = nullptr;
+    RawChunkSink rawSink_ = nullptr;
+    void *rawSinkContext_ = nullptr;
     int64_t dataSize_ = 0;
     SetupChecksumAccumulator dataChecksum_;
 };
