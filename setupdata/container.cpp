@@ -226,8 +226,6 @@ void OpenFileData(FileData &data, const SetupContainer &container, uint64_t prod
     data.remaining = header.dataSize;
 }
 
-namespace {
-
 // Takes the next chunk off the block, checks it and appends its decoded bytes to the queue.
 void DecodeNextChunk(FileData &data)
 {
@@ -270,8 +268,6 @@ void DecodeNextChunk(FileData &data)
     data.block += kChunkHeaderSize + size;
     data.remaining -= kChunkHeaderSize + size;
 }
-
-} // namespace
 
 SetupCursor NextFileRecord(FileData &data)
 {

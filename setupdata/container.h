@@ -178,6 +178,11 @@ void OpenFileData(FileData &data, const SetupContainer &container, uint64_t prod
 // (codes 61, 63, 62, 60) until the queue holds a whole record.
 SetupCursor NextFileRecord(FileData &data);
 
+// Takes the next chunk off the block (codes 61, 63, 62, 60) and appends its decoded bytes to the
+// queue, first dropping the queued bytes already handed out (data.queueRead). For readers that take
+// a record in pieces (setupdata/record_stream.h).
+void DecodeNextChunk(FileData &data);
+
 // After the last record: code 80 when block bytes are left, code 83 when decoded bytes are.
 void CloseFileData(const FileData &data);
 
