@@ -269,6 +269,18 @@ TEST_F(RegistrySteps, AssociationsBackUpWhatTheyOverwriteAndRestoreIt)
     EXPECT_EQ(Text(HKEY_CLASSES_ROOT, u"Registered.Class\\shell\\open\\command", u""), "old.exe \"%1\"");
 }
 
+// regedit runs on its own: the test waits for the key to appear.
+TEST_F(RegistrySteps, MergeFileIsImportedByRegedit)
+{
+    MergeRegistryFile(String("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kestrival Merge]\r\n\"Merged\"=\"yes\"\r\n"));
+    EXPECT_EQ(g_log, "Merging registry file...OK\r\n");
+    EXPECT_TRUE(Summary().empty()) << Summary();
+    std::string value;
+    for (int i = 0; i < 300 && (value = Text(HKEY_CURRENT_USER, u"Software\\Kestrival Merge", u"Merged")) != "yes"; ++i)
+        Sleep(100);
+    EXPECT_EQ(value, "yes");
+}
+
 TEST_F(RegistrySteps, FolderRightsGrantEveryoneAndNameAMissingFolder)
 {
     wchar_t temp[MAX_PATH + 1];
