@@ -4,6 +4,7 @@
 
 #include "app/exit.h"
 #include "app/fatal_error.h"
+#include "app/installer_window_setup_win.h"
 #include "app/notification_win.h"
 #include "app/program_win.h"
 #include "app/run_mode.h"
@@ -87,9 +88,9 @@ void ReadInstallationSettings()
     inputs.productName = g_commandLineOverrides.productName;
     inputs.installFolder = g_commandLineOverrides.installFolder;
     inputs.headerFlags2 = g_setupData.container.header.productFlags2;
-    // The installer window (created by the reader after its sixth item unless the settings say no
-    // window) belongs to the wizard; until it exists the reader is given no window hook.
+    // The installer window comes up after the reader's sixth item unless the settings say no window.
     inputs.hooks = WindowsSettingsHooks();
+    inputs.hooks.createInstallerWindow = CreateRunInstallerWindow;
     inputs.hooks.scriptChecksumMatches = OwnScriptChecksumMatches;
     inputs.hooks.expandPathVariables = ExpandPathVariablesIn;
     inputs.hooks.expandProductPlaceholders = ExpandProductPlaceholdersIn;
@@ -108,6 +109,7 @@ void ReadInstallationSettings()
 void AfterSettings()
 {
     CopySettingsToPathState(g_settings, InstallationPathState());
+    ApplySettingsToInstallerWindow(g_settings);
     StartNotificationRequest(WideFromCodePage(g_settings.InstallNotifyURL, kCodePageAnsi),
                              g_settings.DisplayVersionWide);
 }

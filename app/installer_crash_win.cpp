@@ -7,6 +7,7 @@
 #include "core/codepage.h"
 #include "core/crash_send_win.h"
 #include "core/crash_win.h"
+#include "core/failure_summary.h"
 #include "wizard/exception_dialog_win.h"
 #include "wizard/installer_window_win.h"
 
@@ -31,8 +32,9 @@ String InstallerCrashText(const String &report)
 bool OnInstallerCrash(const CrashRecord &record)
 {
     const String report = BuildCrashReport(record);
+    AppendToFailureSummary(InstallerCrashText(report));
     if (g_logWriter)
-        g_logWriter(InstallerCrashText(report));
+        g_logWriter(FailureSummary());
     if (g_runMode.silent)
         return false;
     const CrashReportIdentity &identity = GetCrashReportIdentity();
@@ -49,5 +51,11 @@ bool OnInstallerCrash(const CrashRecord &record)
     // Sending failures are not reported: the user has the report in the dialog and the log.
     SendCrashForm(identity.endpoint, EncodeCrashForm(String(identity.sender), submission), kSendWaitMs);
     SetCursor(arrow ? arrow : LoadCursorW(nullptr, IDC_ARROW));
+    return true;
+}
+
+bool HandleInstallerCrash(const CrashRecord &record)
+{
+    OnInstallerCrash(record);
     return true;
 }

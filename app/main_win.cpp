@@ -6,6 +6,7 @@
 #include "app/exit.h"
 #include "app/fatal_error.h"
 #include "app/install_mode_win.h"
+#include "app/installer_crash_win.h"
 #include "app/program_win.h"
 #include "app/run_mode.h"
 #include "core/crash_win.h"
@@ -41,7 +42,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     // Before anything can load a library by name.
     RestrictDllSearchToSystemFolder();
-    InstallCrashHandler();
+    InstallCrashHandler(HandleInstallerCrash);
     // Without OLE the shell and COM steps fail and say so themselves; the run goes on.
     InitializeOle();
     // Taking ownership helps replace locked-down files; without the privilege those steps report

@@ -4,6 +4,7 @@
 
 #include "core/codepage.h"
 #include "core/system_library_win.h"
+#include "core/wide_win.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ bool Post(const Job &job)
     parts.dwHostNameLength = 255;
     parts.lpszUrlPath = path;
     parts.dwUrlPathLength = 2047;
-    if (!crack(reinterpret_cast<const wchar_t *>(job.url.Wide()), 0, 0, &parts))
+    if (!crack(AsWide(job.url), 0, 0, &parts))
         return false;
     bool ok = false;
     HINTERNET session = open(L"Kestrival Setup", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,

@@ -32,7 +32,7 @@ void AddQuietCrashThread(DWORD threadId);
 struct CrashReportIdentity {
     const char *productName = "Kestrival Setup";
     const char *productVersion = "36.0";
-    const char *buildText = "";
+    const char *buildText = "(gcc " __VERSION__ ")";
     const char *makerName = "the maker of this installer";
     const char *sender = "";
     const char *endpoint = "";      // http:// or https:// address of the report form

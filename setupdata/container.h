@@ -46,7 +46,9 @@
 #include "setupdata/setup_cursor.h"
 
 constexpr uint32_t kSetupMagic = 0xA4F23DE5;
-constexpr char kSetupFormatVersion[] = "36.0";
+// Spelled once: the mismatch message below quotes it.
+#define KS_SETUP_FORMAT_VERSION "36.0"
+constexpr char kSetupFormatVersion[] = KS_SETUP_FORMAT_VERSION;
 constexpr int32_t kMaxScriptSize = 0x31FFFFF;           // 52,428,799
 constexpr int32_t kMaxFileSize = 0x40000000;
 constexpr int kSetupKeySize = 8;
@@ -70,7 +72,8 @@ constexpr int kCorruptionDataLeftOver = 80;
 constexpr int kCorruptionDecodedLeftOver = 83;
 
 constexpr char kVersionMismatchMessage[] =
-    "The installer version (36.0) does not match the version of %s (%s).  Close all applications "
+    "The installer version (" KS_SETUP_FORMAT_VERSION ") does not match the version of %s (%s).  "
+    "Close all applications "
     "and reinstall %s.";
 
 // Header fields 1 to 12.
@@ -92,7 +95,7 @@ struct SetupHeader {
 };
 
 // Reads fields 1 to 12 at the cursor, each check right after its field. A version other than
-// "36.0" ends the run with kVersionMismatchMessage (`installerTitle`, the version read, the title).
+// kSetupFormatVersion ends the run with kVersionMismatchMessage (`installerTitle`, the version read, the title).
 void ReadSetupHeader(SetupCursor &cursor, const char *installerTitle, SetupHeader &header);
 
 // Fields 1 to 12 as they are stored, and their length.
@@ -175,6 +178,11 @@ void OpenFileData(FileData &data, const SetupContainer &container, uint64_t prod
 // (codes 61, 63, 62, 60) until the queue holds a whole record.
 SetupCursor NextFileRecord(FileData &data);
 
+// Takes the next chunk off the block (codes 61, 63, 62, 60) and appends its decoded bytes to the
+// queue, first dropping the queued bytes already handed out (data.queueRead). For readers that take
+// a record in pieces (setupdata/record_stream.h).
+void DecodeNextChunk(FileData &data);
+
 // After the last record: code 80 when block bytes are left, code 83 when decoded bytes are.
 void CloseFileData(const FileData &data);
 
@@ -199,6 +207,12 @@ public:
     using ChunkSink = bool (*)(void *context, const void *bytes, int32_t length);
     void SetChunkSink(ChunkSink sink, void *context);
 
+    // Hands each chunk's record-stream bytes, before compression, encryption and framing, to
+    // `sink` instead: the packer compresses chunks on all cores and frames them itself. Block(),
+    // DataSize() and DataChecksum() then describe nothing; the sink's owner keeps those.
+    using RawChunkSink = bool (*)(void *context, const String &chunk);
+    void SetRawChunkSink(RawChunkSink sink, void *context);
+
     const String &Block() const { return block_; }
     int64_t DataSize() const { return dataSize_; }
     uint32_t DataChecksum() const { return dataChecksum_.Result(); }
@@ -219,6 +233,8 @@ private:
     bool failed_ = false;
     ChunkSink sink_ = nullptr;
     void *sinkContext_ = nullptr;
+    RawChunkSink rawSink_ = nullptr;
+    void *rawSinkContext_ = nullptr;
     int64_t dataSize_ = 0;
     SetupChecksumAccumulator dataChecksum_;
 };

@@ -1,6 +1,7 @@
 #include "wizard/exception_dialog_win.h"
 
 #include "core/codepage.h"
+#include "core/wide_win.h"
 #include "res/exception_dialog.h"
 
 namespace {
@@ -17,7 +18,6 @@ struct DialogState {
     ExceptionDialogAnswer answer;
 };
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 String ItemText(HWND dialog, int id)
 {
@@ -41,10 +41,10 @@ INT_PTR CALLBACK ExceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_INITDIALOG: {
         state = reinterpret_cast<DialogState *>(lParam);
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        SetDlgItemTextW(dialog, IDC_EXCEPTION_APOLOGY, W(String::FormatWide(kApology, state->makerName)));
+        SetDlgItemTextW(dialog, IDC_EXCEPTION_APOLOGY, AsWide(String::FormatWide(kApology, state->makerName)));
         const int tab = kReportTabWidth;
         SendDlgItemMessageW(dialog, IDC_EXCEPTION_REPORT, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tab));
-        SetDlgItemTextW(dialog, IDC_EXCEPTION_REPORT, W(state->reportWide));
+        SetDlgItemTextW(dialog, IDC_EXCEPTION_REPORT, AsWide(state->reportWide));
         EnableWindow(GetDlgItem(dialog, IDC_EXCEPTION_INFORM), state->canSend);
         if (!state->canSend) {
             // The default button is disabled: Enter and the focus go to "Exit".

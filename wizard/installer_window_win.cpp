@@ -1,6 +1,7 @@
 #include "wizard/installer_window_win.h"
 
 #include "core/codepage.h"
+#include "core/wide_win.h"
 #include "core/system_library_win.h"
 #include "wizard/dib_image_win.h"
 #include "wizard/title_text_win.h"
@@ -24,7 +25,6 @@ struct InstallerWindowState {
 
 InstallerWindowState g_state;
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 String AnsiFromWide(const String &wide)
 {
@@ -37,7 +37,7 @@ void SetWindowTextAnyWidth(HWND window, const String &wide)
 {
     // The 8-bit window (created when the wide one could not be) takes 8-bit text.
     if (IsWindowUnicode(window))
-        SetWindowTextW(window, W(wide));
+        SetWindowTextW(window, AsWide(wide));
     else
         SetWindowTextA(window, AnsiFromWide(wide).Bytes());
 }
@@ -236,7 +236,7 @@ HWND CreateInstallerWindow(HINSTANCE instance, HWND owner, bool startMinimized)
     const int height = area.bottom - area.top;
     HWND window = nullptr;
     if (RegisterWideClass(instance))
-        window = CreateWindowExW(0, kInstallerWindowClass, W(g_state.look.TaskbarText), style, area.left, area.top,
+        window = CreateWindowExW(0, kInstallerWindowClass, AsWide(g_state.look.TaskbarText), style, area.left, area.top,
                                  width, height, owner, nullptr, instance, nullptr);
     // Systems without the wide window functions get the 8-bit class and an 8-bit window text.
     if (!window && RegisterAnsiClass(instance))

@@ -1,6 +1,7 @@
 #include "wizard/title_text_win.h"
 
 #include "core/codepage.h"
+#include "core/wide_win.h"
 #include "wizard/window_geometry.h"
 #include "wizard/window_look.h"
 
@@ -35,7 +36,7 @@ SIZE MeasureText(HDC dc, const String &face, int height, const String &text)
     if (!font)
         return size;
     HGDIOBJ old = SelectObject(dc, font);
-    if (!GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t *>(text.Wide()), text.WideLength(), &size))
+    if (!GetTextExtentPoint32W(dc, AsWide(text), text.WideLength(), &size))
         size = SIZE{0, 0};
     SelectObject(dc, old);
     DeleteObject(font);
@@ -59,7 +60,7 @@ bool Installed(void *, const String &face) { return FontFaceInstalled(face); }
 void DrawTextAt(HDC dc, const String &text, int x, int y, COLORREF colour)
 {
     SetTextColor(dc, colour);
-    TextOutW(dc, x, y, reinterpret_cast<const wchar_t *>(text.Wide()), text.WideLength());
+    TextOutW(dc, x, y, AsWide(text), text.WideLength());
 }
 
 } // namespace
@@ -99,7 +100,7 @@ int PaintTitleText(HDC dc, const RECT &client, const TitleTextStyle &style)
         return 0;
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size = {0, 0};
-    GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t *>(style.text.Wide()), style.text.WideLength(), &size);
+    GetTextExtentPoint32W(dc, AsWide(style.text), style.text.WideLength(), &size);
     const TextOrigin origin = PlaceText(style.position, width, height, size.cx, size.cy, margins, fit.shadow);
     SetBkMode(dc, TRANSPARENT);
     if (fit.shadow > 0)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/wide_win.h"
 #include "wizard/installer_window_win.h"
 
 namespace {
@@ -145,7 +146,7 @@ void Pump()
 bool WaitForFile(const String &path, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
-    while (GetFileAttributesW(reinterpret_cast<const wchar_t *>(path.Wide())) == INVALID_FILE_ATTRIBUTES) {
+    while (GetFileAttributesW(AsWide(path)) == INVALID_FILE_ATTRIBUTES) {
         if (GetTickCount() - start > timeoutMs)
             return false;
         Pump();
