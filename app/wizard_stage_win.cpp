@@ -24,17 +24,12 @@
 #include "uninstall/uninstall.h"
 #include "uninstall/uninstall_data.h"
 #include "wizard/installer_window_win.h"
+#include "wizard/pages.h"
+#include "core/dotted_version.h"
 
-// Pages of the wizard (wizard/pages.h); absent until the wizard is linked in, when the run goes
-// on as if each page had been accepted.
-int ShowLanguagePage() __attribute__((weak));
-ProgressPage *OpenProgressPage() __attribute__((weak));
-// Dotted version comparison (core/dotted_version.h of the file step family).
-int CompareDottedVersions(const char *a, const char *b) __attribute__((weak));
 
 namespace {
 
-constexpr int kCancelResult = 1003;
 constexpr int kBitnessMessageRow = 81;
 constexpr int kUnsupportedSystemRow = 61;
 constexpr int kSingleInstallerRow = 91;
@@ -57,7 +52,7 @@ String Ansi(const String &text) { return WideFromCodePage(text, kCodePageAnsi); 
 
 int CompareVersions(const String &a8, const String &b8)
 {
-    return CompareDottedVersions ? CompareDottedVersions(a8.Bytes(), b8.Bytes()) : 0;
+    return CompareDottedVersions(a8.Bytes(), b8.Bytes());
 }
 
 void CheckBitness(const Settings &s)
@@ -191,8 +186,7 @@ void CheckEarlierVersion(const Settings &s, PreviousInstallation &previous, Earl
             StageMessage(String::FormatWide(LanguageString(kNoDowngradeRow).Wide(), floor.Wide()), MB_ICONWARNING);
         ExitInstaller(1);
     }
-    if ((s.ProductFlags & ProductFlag::CompareVersions) && !entry.oldVersion8.Empty() && !s.DisplayVersion.Empty() &&
-        CompareDottedVersions) {
+    if ((s.ProductFlags & ProductFlag::CompareVersions) && !entry.oldVersion8.Empty() && !s.DisplayVersion.Empty()) {
         const int relation = CompareVersions(s.DisplayVersion, entry.oldVersion8);
         previous.sameVersion = relation == 0;
         previous.upgrade = relation > 0;
@@ -236,7 +230,7 @@ void RunWizardStage(SequenceInput &input)
 {
     Settings &s = *input.settings;
     // 1: the language page.
-    if (ShowLanguagePage && s.Languages.names.size() != 1 && !g_runMode.automatic && ShowLanguagePage() == kCancelResult)
+    if (s.Languages.names.size() != 1 && !g_runMode.automatic && !ShowLanguagePage())
         ExitInstaller(1);
     // 2.
     if (InstallerWindow())
@@ -263,8 +257,9 @@ void RunWizardStage(SequenceInput &input)
         ExpandProductPlaceholders(s.ProductStartMenu);
     InstallationPathState().startMenuFolderName = s.ProductStartMenu;
     // 19: the progress page, the second notification, the temporary log.
-    if (OpenProgressPage)
-        (void)OpenProgressPage();
+    if (InstallerWindow())
+        SetWizardOwner(InstallerWindow());
+    OpenProgressPage();
     StartNotificationRequest(Ansi(s.WizardNotifyURL), s.DisplayVersionWide);
     (void)OpenLogBody();   // without a body the run goes on unlogged until the log is finished
 }

@@ -31,7 +31,7 @@ struct PreviousInstallation {
 };
 
 // The finish page's four choices (off unless the page turned them on).
-struct FinishChoices {
+struct FinishActions {
     bool openFile = false;
     String openFilePath;         // wide, path variables not yet expanded
     bool launchApplication = false;
@@ -46,7 +46,7 @@ struct SequenceInput {
     const RunMode *mode = nullptr;
     const CommandLineOverrides *overrides = nullptr;
     PreviousInstallation previous;
-    FinishChoices finish;
+    FinishActions finish;
     String programPath;          // wide: the running installer's own file
 };
 

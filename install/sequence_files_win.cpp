@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kOpeningDataStatusRow = 8;
 constexpr int kCheckingDataStatusRow = 62;
-constexpr int kPreparingStatusRow = 54;
+constexpr int kPreparingStatusRow = 54;   // also the status after the block is checked
 constexpr int kRegisteringStatusRow = 26;
 
 // The block's two waits come before and after its checksum: the first shows the check, the
@@ -64,16 +64,8 @@ void InstallFileData(InstallRun &run)
         run.settings.ProductFlags |= SequenceFlag::RestartNeeded;
     ProgressPosition(27);
 
-    // 11-15: the file records and what they leave for later. Until the file step family is
-    // linked in, the sequence passes its positions without records.
-    if (RunFileRecordSteps) {
-        RunFileRecordSteps(run);
-    } else {
-        ProgressPosition(91);
-        ProgressStatusRow(kPreparingStatusRow);
-        ProgressPosition(92);
-        ProgressPosition(93);
-    }
+    // 11-15: the file records and what they leave for later.
+    RunFileRecordSteps(run);
 
     // 16.
     run.Delay();

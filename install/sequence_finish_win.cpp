@@ -161,7 +161,7 @@ void RunFinishActions(InstallRun &run)
 {
     const String &folder = run.settings.InstallFolder;
     (void)SetCurrentDirectoryW(AsWide(folder));   // a vanished folder leaves the old one: harmless
-    const FinishChoices &f = run.input.finish;
+    const FinishActions &f = run.input.finish;
     String launch = WideFromCodePage(run.settings.LaunchOnExit, kCodePageAnsi);
     if (FailureSummaryEmpty() && !launch.Empty()) {
         ExpandPathVariables(launch);

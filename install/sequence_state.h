@@ -68,7 +68,6 @@ struct InstallRun {
     // Texts collected for the uninstall entry and "Uninstall.DAT".
     String fontList;                  // 8-bit
     String sharedFilesText;           // 8-bit
-    String msiUninstallList;          // 8-bit
     String associationText;           // 8-bit
     String firewallText;              // 8-bit
     std::vector<ShortcutRecord> *shortcuts = nullptr;
@@ -89,7 +88,7 @@ void RunPreInstallBatches(InstallRun &run);                // steps 6-8
 void InstallFileData(InstallRun &run);                     // steps 9-16
 // Steps 11 to 15 (progress 28 to 93): the file records, their follow-up and the lists they leave;
 // the file step family provides it.
-void RunFileRecordSteps(InstallRun &run) __attribute__((weak));
+void RunFileRecordSteps(InstallRun &run);
 void InstallShellEntries(InstallRun &run);                 // steps 17-26
 void RegisterForUninstall(InstallRun &run);                // step 27
 void FinishInstallation(InstallRun &run);                  // steps 28-41
