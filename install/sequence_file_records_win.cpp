@@ -1,6 +1,10 @@
 // Steps 11 to 15 through the file step family: the file records, the follow-up after the last
 // one, shared counts, COM servers and type libraries, drivers; the lists they leave are kept for
 // the uninstall entry.
+#include <windows.h>
+
+#include <vector>
+
 #include "app/run_mode.h"
 #include "core/failure_summary.h"
 #include "core/guard_win.h"
@@ -9,6 +13,7 @@
 #include "install/install_log.h"
 #include "install/progress.h"
 #include "install/sequence_state.h"
+#include "install/shortcut_list.h"
 #include "setupdata/setup_data_win.h"
 #include "uninstall/uninstall_data.h"
 
@@ -22,6 +27,15 @@ void Failure(const String &wide) { AppendToFailureSummaryWide(wide); }
 void Record(const String &wide, UninstallRecordKind kind) { (void)AddUninstallRecord(PathTextFromWide(wide), kind); }
 
 bool Guarded(void (*work)(void *), void *context) { return !RunGuarded(work, context).crashed; }
+
+// The run's shortcut list while the records are read (a file record's own shortcuts join it).
+std::vector<ShortcutRecord> *g_shortcuts = nullptr;
+
+void AddShortcut(const FileRecord &record, const String &destination)
+{
+    if (g_shortcuts)
+        g_shortcuts->push_back(ShortcutFromFileRecord(record, destination));
+}
 
 } // namespace
 
@@ -43,6 +57,9 @@ void RunFileRecordSteps(InstallRun &run)
     in.hooks.status = ProgressStatus;
     in.hooks.progress = ProgressPosition;
     in.hooks.guarded = Guarded;
+    in.hooks.shortcut = AddShortcut;
+    in.windows9x = (GetVersion() & 0x80000000u) != 0;
+    g_shortcuts = run.shortcuts;
 
     FileStepLists lists;
     InstallFiles(in, lists);                      // 11: progress 28 + i x 62 / n
@@ -57,4 +74,9 @@ void RunFileRecordSteps(InstallRun &run)
     RegisterComFiles(in, lists);                  // 14 (nothing for two empty lists)
     InstallDrivers(in, lists);                    // 15
     run.fontList = lists.fontList;
+    for (const String &driver : lists.installedDrivers)
+        (void)AddDriverRecord(PathTextFromWide(driver));
+    for (const auto &package : lists.msiPackages)
+        (void)AddMsiRecord(PathTextFromWide(package.first), package.second);
+    g_shortcuts = nullptr;
 }
