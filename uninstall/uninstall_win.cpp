@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include "core/path_parts.h"
 #include "core/registry_win.h"
 #include "setupdata/language.h"
+#include "uninstall/uninstall_procedure_win.h"
 #include "wizard/message_box_win.h"
 
 namespace {
@@ -46,7 +48,7 @@ private:
 
 } // namespace
 
-bool UninstallProduct(const String &productName, bool silent)
+bool UninstallProduct(const String &productName, bool silent, bool automatic)
 {
     const UninstallErrors errors(silent);
     String keyPath(kUninstallKeyPath);
@@ -88,7 +90,14 @@ bool UninstallProduct(const String &productName, bool silent)
         return false;
     }
 
-    // The removal itself (the product's settings from the entry, the uninstall data file, the
-    // questions and the removal steps) is not part of the program yet: nothing has been removed.
-    return false;
+    UninstallContext context;
+    context.productName = displayName;
+    context.keyPath = keyPath;
+    context.entry = &entry;
+    context.silent = silent;
+    context.automatic = automatic;
+    context.installFolder = installFolder;
+    context.installFolder.TrimWide();
+    WidePathStripTrailingBackslash(context.installFolder);
+    return RemoveInstalledProduct(context);
 }
