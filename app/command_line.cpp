@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/ascii_text.h"
 #include "core/codepage.h"
 #include "core/path_text.h"
 
@@ -12,43 +13,14 @@ using Text = std::u16string_view;
 // Reading stops when the counter, advanced before each atom, reaches this value: 19 atoms at most.
 constexpr int kAtomCounterLimit = 20;
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-
-Text Trim(Text text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
-
-// `prefix` is upper-case ASCII.
-bool StartsWithIgnoringCase(Text text, Text prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (FoldAscii(text[i]) != prefix[i])
-            return false;
-    return true;
-}
-
-bool EqualsIgnoringCase(Text text, Text upper)
-{
-    return text.size() == upper.size() && StartsWithIgnoringCase(text, upper);
-}
-
 // Takes the next atom off the front of `rest`, with its quoted runs and their quotes.
 String ReadAtom(Text &rest)
 {
     String atom;
     size_t i = 0;
-    while (i < rest.size() && IsBlank(rest[i]))
+    while (i < rest.size() && IsBlankUnit(rest[i]))
         ++i;
-    while (i < rest.size() && !IsBlank(rest[i])) {
+    while (i < rest.size() && !IsBlankUnit(rest[i])) {
         if (rest[i] != u'"') {
             atom.AppendWideChar(rest[i++]);
             continue;
@@ -70,8 +42,6 @@ String ReadAtom(Text &rest)
 // string_view::substr checks its range with an exception, which would bring the C++ exception
 // runtime into the program; the callers here have checked the length already.
 Text Tail(Text text, size_t from) { return Text(text.data() + from, text.size() - from); }
-
-Text View(const String &wide) { return Text(wide.Wide(), static_cast<size_t>(wide.WideLength())); }
 
 String WideOf(Text text) { return String(text.data(), static_cast<int32_t>(text.size())); }
 
@@ -123,30 +93,30 @@ bool ApplyOption(Text option, RunMode &mode, CommandLineOverrides &overrides)
 {
     static constexpr Text kBatchPrefixes[3] = {u"B1:\"", u"B2:\"", u"B3:\""};
 
-    if (EqualsIgnoringCase(option, u"A")) {
+    if (EqualsAsciiNoCase(option, u"A")) {
         mode.automatic = true;
-    } else if (StartsWithIgnoringCase(option, u"D:")) {
+    } else if (StartsWithAsciiNoCase(option, u"D:")) {
         overrides.installFolder = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
         overrides.installFolderText = PathTextFromWide(overrides.installFolder);
-    } else if (StartsWithIgnoringCase(option, u"N:")) {
+    } else if (StartsWithAsciiNoCase(option, u"N:")) {
         overrides.productName = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
-    } else if (StartsWithIgnoringCase(option, u"U")) {
+    } else if (StartsWithAsciiNoCase(option, u"U")) {
         mode.uninstall = true;
         if (option.size() > 1 && option[1] == u':')
             mode.uninstallProduct = WideOf(WithoutEnclosingQuotes(Tail(option, 2)));
-    } else if (StartsWithIgnoringCase(option, u"R:\"")) {
+    } else if (StartsWithAsciiNoCase(option, u"R:\"")) {
         overrides.runAfterInstall = BackquotesToQuotes(WithoutTrailingQuote(Tail(option, 3)));
     } else {
         for (int i = 0; i < 3; ++i) {
-            if (StartsWithIgnoringCase(option, kBatchPrefixes[i])) {
+            if (StartsWithAsciiNoCase(option, kBatchPrefixes[i])) {
                 overrides.batchAdditions[i] = BatchAddition(Tail(option, kBatchPrefixes[i].size()));
                 return true;
             }
         }
-        if (EqualsIgnoringCase(option, u"SILENT")) {
+        if (EqualsAsciiNoCase(option, u"SILENT")) {
             mode.silent = true;
             mode.automatic = true;
-        } else if (EqualsIgnoringCase(option, u"MIN")) {
+        } else if (EqualsAsciiNoCase(option, u"MIN")) {
             mode.minimised = true;
         } else {
             return false;
@@ -161,14 +131,14 @@ CommandLineResult ParseCommandLine(const char16_t *commandLine, RunMode &mode, C
 {
     Text rest = commandLine ? Text(commandLine) : Text();
     ReadAtom(rest); // the program's path
-    rest = Trim(rest);
+    rest = TrimBlanks(rest);
 
     CommandLineResult result;
     for (int counter = 1; counter < kAtomCounterLimit && !rest.empty(); ++counter) {
         String atom = ReadAtom(rest);
         if (atom.Empty())
             break;
-        const Text text = View(atom);
+        const Text text = WideView(atom);
         if (text.front() != u'/' && text.front() != u'-') {
             result.error = CommandLineError::UnexpectedParameter;
         } else if (text.size() > 1 && !ApplyOption(Tail(text, 1), mode, overrides)) {

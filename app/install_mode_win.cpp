@@ -4,12 +4,13 @@
 
 #include "app/exit.h"
 #include "app/fatal_error.h"
+#include "app/installer_window_setup_win.h"
 #include "app/notification_win.h"
 #include "app/program_win.h"
 #include "app/run_mode.h"
 #include "core/codepage.h"
 #include "core/file_win.h"
-#include "core/system_error_win.h"
+#include "core/system_error.h"
 #include "setupdata/corruption.h"
 #include "setupdata/language.h"
 #include "setupdata/path_variables.h"
@@ -37,9 +38,13 @@ File g_programFile;
 void OpenProgramFile()
 {
     const String path = ProgramPath();
-    if (path.Empty() || g_programFile.Open(path, FileCreation::OpenExisting, FileReadAccess | FileShareRead) != 0) {
-        const DWORD error = GetLastError();
-        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error), SystemErrorText(error).Wide());
+    if (path.Empty()) {
+        const SystemError error(GetLastError());
+        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error.number), error.Describe().Wide());
+    }
+    if (g_programFile.Open(path, FileCreation::OpenExisting, FileReadAccess | FileShareRead) != 0) {
+        const SystemError error = g_programFile.LastError();
+        FatalErrorFormat(kOpenSelfFailed, path.Wide(), static_cast<int>(error.number), error.Describe().Wide());
     }
 }
 
@@ -74,9 +79,9 @@ void ReadInstallationSettings()
     inputs.productName = g_commandLineOverrides.productName;
     inputs.installFolder = g_commandLineOverrides.installFolder;
     inputs.headerFlags2 = g_setupData.container.header.productFlags2;
-    // The installer window (created by the reader after its sixth item unless the settings say no
-    // window) belongs to the wizard; until it exists the reader is given no window hook.
+    // The installer window comes up after the reader's sixth item unless the settings say no window.
     inputs.hooks = WindowsSettingsHooks();
+    inputs.hooks.createInstallerWindow = CreateRunInstallerWindow;
     inputs.hooks.scriptChecksumMatches = OwnScriptChecksumMatches;
     inputs.hooks.expandPathVariables = ExpandPathVariablesIn;
     inputs.hooks.expandProductPlaceholders = ExpandProductPlaceholdersIn;
@@ -95,6 +100,7 @@ void ReadInstallationSettings()
 void AfterSettings()
 {
     CopySettingsToPathState(g_settings, InstallationPathState());
+    ApplySettingsToInstallerWindow(g_settings);
     StartNotificationRequest(WideFromCodePage(g_settings.InstallNotifyURL, kCodePageAnsi),
                              g_settings.DisplayVersionWide);
 }

@@ -6,13 +6,15 @@
 #include "app/exit.h"
 #include "app/fatal_error.h"
 #include "app/install_mode_win.h"
+#include "app/installer_crash_win.h"
 #include "app/program_win.h"
 #include "app/run_mode.h"
 #include "core/crash_win.h"
 #include "core/memory.h"
+#include "core/path_win.h"
 #include "core/privilege_win.h"
 #include "core/system_library_win.h"
-#include "core/path_win.h"
+#include "core/wide_win.h"
 #include "setupdata/path_variables.h"
 #include "uninstall/self_deletion_win.h"
 #include "uninstall/uninstall.h"
@@ -21,7 +23,7 @@ namespace {
 
 void ReadCommandLine()
 {
-    const CommandLineResult result = ParseCommandLine(reinterpret_cast<const char16_t *>(GetCommandLineW()),
+    const CommandLineResult result = ParseCommandLine(FromWide(GetCommandLineW()),
                                                       g_runMode, g_commandLineOverrides);
     if (result.error != CommandLineError::None)
         ShowUsage(CommandLineErrorMessage(result));
@@ -52,7 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     // Before anything can load a library by name.
     RestrictDllSearchToSystemFolder();
-    InstallCrashHandler();
+    InstallCrashHandler(HandleInstallerCrash);
     // Without OLE the shell and COM steps fail and say so themselves; the run goes on.
     InitializeOle();
     // Taking ownership helps replace locked-down files; without the privilege those steps report

@@ -6,6 +6,7 @@
 #include "app/program_win.h"
 #include "core/firewall_win.h"
 #include "core/system_library_win.h"
+#include "core/wide_win.h"
 
 namespace {
 
@@ -17,8 +18,6 @@ const char16_t kVersionPlaceholder[] = u"%version%";
 HANDLE g_threads[kMaxRequests];
 int g_threadCount = 0;
 String g_firewallProgram;   // non-empty once a request added the program to the firewall
-
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 // WinHTTP is not one of the DLLs Windows always loads from the system folder, so it is looked up
 // by name from there rather than imported.
@@ -77,11 +76,11 @@ void RequestAddress(const String &address)
     parts.dwHostNameLength = static_cast<DWORD>(-1);
     parts.dwUrlPathLength = static_cast<DWORD>(-1);
     parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!api.crackUrl(W(address), static_cast<DWORD>(address.WideLength()), 0, &parts))
+    if (!api.crackUrl(AsWide(address), static_cast<DWORD>(address.WideLength()), 0, &parts))
         return;
-    String host(reinterpret_cast<const char16_t *>(parts.lpszHostName), static_cast<int32_t>(parts.dwHostNameLength));
-    String path(reinterpret_cast<const char16_t *>(parts.lpszUrlPath), static_cast<int32_t>(parts.dwUrlPathLength));
-    path.AppendWide(reinterpret_cast<const char16_t *>(parts.lpszExtraInfo), static_cast<int32_t>(parts.dwExtraInfoLength));
+    String host(FromWide(parts.lpszHostName), static_cast<int32_t>(parts.dwHostNameLength));
+    String path(FromWide(parts.lpszUrlPath), static_cast<int32_t>(parts.dwUrlPathLength));
+    path.AppendWide(FromWide(parts.lpszExtraInfo), static_cast<int32_t>(parts.dwExtraInfoLength));
     if (path.Empty())
         path.AssignWide(u"/");
 
@@ -90,11 +89,11 @@ void RequestAddress(const String &address)
     if (!session.Get())
         return;
     api.setTimeouts(session.Get(), kRequestTimeoutMs, kRequestTimeoutMs, kRequestTimeoutMs, kRequestTimeoutMs);
-    HttpHandle connection(api, api.connect(session.Get(), W(host), parts.nPort, 0));
+    HttpHandle connection(api, api.connect(session.Get(), AsWide(host), parts.nPort, 0));
     if (!connection.Get())
         return;
     const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-    HttpHandle request(api, api.openRequest(connection.Get(), L"GET", W(path), nullptr, WINHTTP_NO_REFERER,
+    HttpHandle request(api, api.openRequest(connection.Get(), L"GET", AsWide(path), nullptr, WINHTTP_NO_REFERER,
                                             WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
     if (!request.Get())
         return;

@@ -1,5 +1,6 @@
 #include "app/program_win.h"
 
+#include "core/wide_win.h"
 #include "res/resource.h"
 
 ProgramResources g_program;
@@ -29,7 +30,7 @@ String ProgramPath()
     String path;
     for (DWORD units = 1024; units <= 32768; units *= 2) {
         path.Resize(static_cast<int32_t>(units * 2));
-        const DWORD got = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t *>(path.MutableWide()), units);
+        const DWORD got = GetModuleFileNameW(nullptr, AsWide(path.MutableWide()), units);
         if (got == 0) {
             path.Clear();
             return path;

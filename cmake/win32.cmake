@@ -50,6 +50,12 @@ target_link_options(launch PRIVATE -municode ${KS_STATIC_LINK} -s)
 add_executable(hold_file tests/tools/hold_file.c)
 target_link_options(hold_file PRIVATE -municode ${KS_STATIC_LINK} -s)
 
+# Shows the installer window in its test looks, one after another, for the screenshot test.
+add_executable(window_show tests/tools/window_show_win.cpp)
+target_compile_options(window_show PRIVATE ${KS_WARNINGS})
+target_link_libraries(window_show PRIVATE ks_program)
+target_link_options(window_show PRIVATE -municode -mwindows ${KS_STATIC_LINK} -s)
+
 # GoogleTest built from Debian's sources with the cross compiler, for tests that need real Windows
 # behaviour (they run under Wine).
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

@@ -172,7 +172,9 @@ public:
     {
         if (n <= 0)
             return;
-        if (capacity_ < n || (n > 500 && n < capacity_ / 4)) {
+        // "Below a quarter" as a real number: 501 is below 2,005 / 4 though not below 2,005 / 4
+        // rounded down.
+        if (capacity_ < n || (n > 500 && int64_t(n) * 4 < int64_t(capacity_))) {
             const int32_t capacity = n + n / 2;
             const int32_t first = n / 4;
             void **slots = ArrayNewSlots(capacity);

@@ -91,3 +91,11 @@ String NarrowInCodePage(const String &wide, int codePage)
     CodePageFromWide(wide, codePage, "?", narrow);
     return narrow;
 }
+
+String WideFromAscii(const char *ascii)
+{
+    String wide;
+    for (const char *p = ascii; *p; ++p)
+        wide.AppendWideChar(static_cast<char16_t>(static_cast<unsigned char>(*p)));
+    return wide;
+}

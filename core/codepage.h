@@ -42,3 +42,5 @@ bool CodePageFromWide(const String &wide, int codePage, const char *replacement,
 // convert gives an empty result. The 8-bit form puts "?" for characters the page lacks.
 String WideFromCodePage(const String &text, int codePage);
 String NarrowInCodePage(const String &wide, int codePage);
+// Plain ASCII text (a program's fixed text) as wide text, without a conversion that could fail.
+String WideFromAscii(const char *ascii);

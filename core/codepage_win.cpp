@@ -3,6 +3,7 @@
 
 #include "core/codepage.h"
 #include "core/codepage_system.h"
+#include "core/wide_win.h"
 
 namespace {
 
@@ -14,13 +15,13 @@ int MultiByteToWide(UINT page, DWORD flags, const char *bytes, int32_t length, S
     if (units <= 0 || !out)
         return units;
     out->Resize(units * 2);
-    return MultiByteToWideChar(page, flags, bytes, length, reinterpret_cast<wchar_t *>(out->MutableWide()), units);
+    return MultiByteToWideChar(page, flags, bytes, length, AsWide(out->MutableWide()), units);
 }
 
 int WideToMultiByte(UINT page, DWORD flags, const char16_t *text, int32_t units, const char *replacement,
                     String *out)
 {
-    const wchar_t *wide = reinterpret_cast<const wchar_t *>(text);
+    const wchar_t *wide = AsWide(text);
     int size = WideCharToMultiByte(page, flags, wide, units, nullptr, 0, replacement, nullptr);
     if (size <= 0 || !out)
         return size;

@@ -8,6 +8,7 @@
 #include "core/path_parts.h"
 #include "core/path_win.h"
 #include "core/restart_ops_win.h"
+#include "core/wide_win.h"
 
 namespace {
 
@@ -19,8 +20,6 @@ static_assert(kRecycleFlags == 0x454, "recycle flags");
 // SHFileOperationW's own failure codes (DE_*) start here; below it they are system error numbers.
 constexpr int kFirstShellOnlyError = 0x71;
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
-
 bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 bool RecycleFile(const String &path)
@@ -31,7 +30,7 @@ bool RecycleFile(const String &path)
     from.AppendWideChar(0);
     SHFILEOPSTRUCTW operation = {};
     operation.wFunc = FO_DELETE;
-    operation.pFrom = W(from);
+    operation.pFrom = AsWide(from);
     operation.fFlags = kRecycleFlags;
     const int result = SHFileOperationW(&operation);
     if (result == 0 && !operation.fAnyOperationsAborted)
@@ -55,7 +54,7 @@ bool RemoveFile(const String &path, uint32_t options)
         return RegisterDeletionAtRestart(path);
 
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(AsWide(path), GetFileExInfoStandard, &data)) {
         const DWORD error = GetLastError();
         if (IsMissing(error)) {
             if (options & RemoveMissingIsDeleted)
@@ -74,9 +73,9 @@ bool RemoveFile(const String &path, uint32_t options)
     bool clearedReadOnly = false;
     if (!(options & RemoveKeepReadOnly) && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY))
-        clearedReadOnly = SetFileAttributesW(W(path), attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
+        clearedReadOnly = SetFileAttributesW(AsWide(path), attributes & ~FILE_ATTRIBUTE_READONLY) != 0;
 
-    const bool deleted = (options & RemoveToRecycleBin) ? RecycleFile(path) : DeleteFileW(W(path)) != 0;
+    const bool deleted = (options & RemoveToRecycleBin) ? RecycleFile(path) : DeleteFileW(AsWide(path)) != 0;
     if (deleted)
         return true;
     DWORD error = GetLastError();
@@ -89,14 +88,14 @@ bool RemoveFile(const String &path, uint32_t options)
     }
     // The file stays: give it back the attribute it had.
     if (clearedReadOnly)
-        SetFileAttributesW(W(path), attributes);
+        SetFileAttributesW(AsWide(path), attributes);
     SetLastError(error);
     return false;
 }
 
 bool RelocateFile(const String &source, const String &destination, uint32_t options)
 {
-    if (GetFileAttributesW(W(source)) == INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(AsWide(source)) == INVALID_FILE_ATTRIBUTES) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return false;
     }
@@ -108,7 +107,7 @@ bool RelocateFile(const String &source, const String &destination, uint32_t opti
     if (PathsEqualIgnoringCase(source, target))
         return true;
 
-    const DWORD targetAttributes = GetFileAttributesW(W(target));
+    const DWORD targetAttributes = GetFileAttributesW(AsWide(target));
     const bool targetExists = targetAttributes != INVALID_FILE_ATTRIBUTES;
     if ((options & RelocateDestinationMustExist) && !targetExists) {
         SetLastError(ERROR_FILE_NOT_FOUND);
@@ -128,5 +127,5 @@ bool RelocateFile(const String &source, const String &destination, uint32_t opti
         return RegisterReplacementAtRestart(source, target);
     if (targetExists && !RemoveFile(target, RemoveMissingIsDeleted))
         return false;
-    return MoveFileW(W(source), W(target)) != 0;
+    return MoveFileW(AsWide(source), AsWide(target)) != 0;
 }

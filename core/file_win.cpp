@@ -6,6 +6,7 @@
 #include "core/fatal.h"
 #include "core/file_errors.h"
 #include "core/system_error_win.h"
+#include "core/wide_win.h"
 
 namespace {
 
@@ -15,8 +16,6 @@ constexpr DWORD kRetryPauseMs = 150;
 constexpr DWORD kWritePiece = 0x100000;
 constexpr int64_t kLoadLimit = 0x80000000LL;   // whole-file loads stop below 2 GiB
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
-
 bool DriveExists(char16_t letter)
 {
     const char16_t upper = (letter >= u'a' && letter <= u'z') ? char16_t(letter - u'a' + u'A') : letter;
@@ -25,7 +24,7 @@ bool DriveExists(char16_t letter)
 
 bool IsReadOnly(const char16_t *path)
 {
-    const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t *>(path));
+    const DWORD attributes = GetFileAttributesW(AsWide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
@@ -43,20 +42,12 @@ DWORD CreationDisposition(FileCreation creation)
     }
 }
 
-String Widen(const char *ascii)
-{
-    String wide;
-    for (const char *p = ascii; *p; ++p)
-        wide.AppendWideChar(static_cast<char16_t>(static_cast<unsigned char>(*p)));
-    return wide;
-}
-
 // "Failed to open required file:\r\n%s\r\n\r\n%s" goes to the 8-bit fatal path in the ANSI code page,
 // as every wide fatal message does.
 [[noreturn]] void FailRequiredOpen(const String &path, const String &errorText)
 {
-    String message = Widen("Failed to open required file:\r\n");
-    message.Append(path).Append(Widen("\r\n\r\n")).Append(errorText);
+    String message = WideFromAscii("Failed to open required file:\r\n");
+    message.Append(path).Append(WideFromAscii("\r\n\r\n")).Append(errorText);
     String ansi;
     CodePageFromWide(message, kCodePageAnsi, "?", ansi);
     Fatal(ansi.Bytes());
@@ -84,10 +75,12 @@ void File::Close()
 int File::Open(const String &path, FileCreation creation, uint32_t options)
 {
     Close();
+    errorNumber_ = 0;
     errorText_.Clear();
     const bool writing = (options & FileWriteAccess) != 0;
     if (path.Empty()) {
-        errorText_ = Widen(FileErrorText(FileInvalidName));
+        errorNumber_ = ERROR_INVALID_NAME;
+        errorText_ = WideFromAscii(FileErrorText(FileInvalidName));
         if (options & FileRequired)
             FailRequiredOpen(path, errorText_);
         SetLastError(ERROR_INVALID_NAME);
@@ -112,7 +105,7 @@ int File::Open(const String &path, FileCreation creation, uint32_t options)
     int sharingRetriesLeft = (options & FileNoSharingRetry) ? 0 : kSharingRetries;
     DWORD error = ERROR_SUCCESS;
     for (;;) {
-        HANDLE handle = CreateFileW(W(path), access, share, nullptr, CreationDisposition(creation), flags, nullptr);
+        HANDLE handle = CreateFileW(AsWide(path), access, share, nullptr, CreationDisposition(creation), flags, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             handle_ = handle;
             access_ = access;
@@ -133,6 +126,7 @@ int File::Open(const String &path, FileCreation creation, uint32_t options)
         break;
     }
 
+    errorNumber_ = error;
     errorText_ = SystemErrorText(error);
     if (options & FileRequired)
         FailRequiredOpen(path, errorText_);
@@ -143,13 +137,15 @@ int File::Open(const String &path, FileCreation creation, uint32_t options)
 
 bool File::Fail(const char *text)
 {
-    errorText_ = Widen(text);
+    errorNumber_ = 0;
+    errorText_ = WideFromAscii(text);
     return false;
 }
 
 bool File::FailWithSystemError()
 {
     const DWORD error = GetLastError();
+    errorNumber_ = error;
     errorText_ = SystemErrorText(error);
     SetLastError(error);
     return false;

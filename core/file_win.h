@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "core/string.h"
+#include "core/system_error.h"
 
 enum class FileCreation { OpenAlways, OpenExisting, CreateNew, CreateAlways };
 
@@ -54,6 +55,9 @@ public:
     // Wide text of the last failure: the system's text, or one of the fixed texts of the read and
     // write checks ("Read past end of file", "Write access denied", ...).
     const String &ErrorText() const { return errorText_; }
+    // The last failure as every wrapper reports it (core/system_error.h): the system's number (0
+    // for the fixed texts of the checks) with the text above.
+    SystemError LastError() const { return SystemError(errorNumber_, errorText_); }
 
 private:
     bool Fail(const char *text);
@@ -62,6 +66,7 @@ private:
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     DWORD access_ = 0;
+    DWORD errorNumber_ = 0;
     String errorText_;
 };
 

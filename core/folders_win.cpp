@@ -7,14 +7,13 @@
 #include "core/path_check.h"
 #include "core/path_parts.h"
 #include "core/path_win.h"
+#include "core/wide_win.h"
 
 namespace {
 
 constexpr DWORD kRemoveRetryPauseMs = 100;
 constexpr DWORD kRemoveRetryLimitMs = 2000;
 constexpr int32_t kShortestRemovablePath = 4;   // "C:\" and shorter are never removed
-
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 bool IsDots(const wchar_t *name)
 {
@@ -23,7 +22,7 @@ bool IsDots(const wchar_t *name)
 
 String NameOf(const WIN32_FIND_DATAW &found)
 {
-    return String(reinterpret_cast<const char16_t *>(found.cFileName));
+    return String(FromWide(found.cFileName));
 }
 
 void PumpMessages()
@@ -45,7 +44,7 @@ String ShellFolder(int csidl)
     wchar_t buffer[MAX_PATH];   // SHGetFolderPathW's contract: the buffer is MAX_PATH units
     if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK)
         return String();
-    return String(reinterpret_cast<const char16_t *>(buffer));
+    return String(FromWide(buffer));
 }
 
 bool IsSameFolder(String folder, const String &fullPath)
@@ -77,7 +76,7 @@ bool IsProtectedFolder(const String &fullPath)
 bool HoldsOnlyShellFiles(const String &folder)
 {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(W(WidePathJoin(folder, String(u"*"))), &found);
+    HANDLE search = FindFirstFileW(AsWide(WidePathJoin(folder, String(u"*"))), &found);
     if (search == INVALID_HANDLE_VALUE)
         return true;   // nothing listed: the removal itself reports what is wrong
     bool onlyShellFiles = true;
@@ -99,7 +98,7 @@ bool DeleteTree(const String &folder, uint32_t options);
 void DeleteTreeContents(const String &folder, uint32_t options, bool &failed, DWORD &failure)
 {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(W(WidePathJoin(folder, String(u"*.*"))), &found);
+    HANDLE search = FindFirstFileW(AsWide(WidePathJoin(folder, String(u"*.*"))), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {
@@ -109,7 +108,7 @@ void DeleteTreeContents(const String &folder, uint32_t options, bool &failed, DW
         const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (isFolder && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             // A junction or folder link: remove the link, never what it points to.
-            if (!RemoveDirectoryW(W(path))) {
+            if (!RemoveDirectoryW(AsWide(path))) {
                 failed = true;
                 failure = GetLastError();
             }
@@ -133,7 +132,7 @@ void DeleteTreeContents(const String &folder, uint32_t options, bool &failed, DW
 void SearchFolder(const String &folder, const String &mask, bool subfolders, Array<String> &out)
 {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(W(WidePathJoin(folder, mask)), &found);
+    HANDLE search = FindFirstFileW(AsWide(WidePathJoin(folder, mask)), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -143,7 +142,7 @@ void SearchFolder(const String &folder, const String &mask, bool subfolders, Arr
     }
     if (!subfolders)
         return;
-    search = FindFirstFileW(W(WidePathJoin(folder, String(u"*"))), &found);
+    search = FindFirstFileW(AsWide(WidePathJoin(folder, String(u"*"))), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
     do {
@@ -215,24 +214,24 @@ bool CreateFolderPath(const String &folder)
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    const DWORD attributes = GetFileAttributesW(W(path));
+    const DWORD attributes = GetFileAttributesW(AsWide(path));
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
             return true;
         SetLastError(ERROR_ALREADY_EXISTS);   // a file stands where the folder should be
         return false;
     }
-    if (CreateDirectoryW(W(path), nullptr))
+    if (CreateDirectoryW(AsWide(path), nullptr))
         return true;
     DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS)
-        return (GetFileAttributesW(W(path)) & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return (GetFileAttributesW(AsWide(path)) & FILE_ATTRIBUTE_DIRECTORY) != 0;
     if (error != ERROR_PATH_NOT_FOUND)
         return false;
     const String parent = WidePathFolder(path);
     if (parent.Empty() || parent == path || !CreateFolderPath(parent))
         return false;
-    if (CreateDirectoryW(W(path), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+    if (CreateDirectoryW(AsWide(path), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
         return true;
     return false;
 }
@@ -251,7 +250,7 @@ bool RemoveEmptyFolder(const String &path, uint32_t options)
         RemoveFile(WidePathJoin(folder, String(u"thumbs.db")), RemoveMissingIsDeleted);
         RemoveFile(WidePathJoin(folder, String(u"desktop.ini")), RemoveMissingIsDeleted);
     }
-    if (RemoveDirectoryW(W(folder)))
+    if (RemoveDirectoryW(AsWide(folder)))
         return true;
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND)

@@ -74,14 +74,18 @@ bool CheckPath(const C *text, uint32_t options, bool pathText)
     }
     if (pathText && begin < end && text[begin] == '|')
         ++begin;
+    if (begin == end)
+        return false;
+    // Tested before the quotes come off: a quoted folder that ends in a backslash ("C:\a\") is
+    // valid, as stored scripts rely on.
+    if (!(options & PathAllowTrailingBackslash) && text[end - 1] == '\\')
+        return false;
     if (end - begin >= 2 && text[begin] == '"' && text[end - 1] == '"') {
         ++begin;
         --end;
     }
+    // Nothing between the quotes is no path.
     if (begin == end)
-        return false;
-    // Checked inside the quotes: a quoted folder with a trailing backslash is still one.
-    if (!(options & PathAllowTrailingBackslash) && text[end - 1] == '\\')
         return false;
     if ((options & PathMustBeAbsolute) && !StartsAbsolute(text, begin, end))
         return false;

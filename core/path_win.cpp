@@ -1,21 +1,20 @@
 #include "core/path_win.h"
+#include "core/wide_win.h"
 
 namespace {
-
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 } // namespace
 
 String FullPathOf(const String &path)
 {
     String full = QuerySystemText(
-        [&](wchar_t *buffer, DWORD units) { return GetFullPathNameW(W(path), units, buffer, nullptr); });
+        [&](wchar_t *buffer, DWORD units) { return GetFullPathNameW(AsWide(path), units, buffer, nullptr); });
     return full.Empty() ? path : full;
 }
 
 String ShortPathOf(const String &path)
 {
-    return QuerySystemText([&](wchar_t *buffer, DWORD units) { return GetShortPathNameW(W(path), buffer, units); });
+    return QuerySystemText([&](wchar_t *buffer, DWORD units) { return GetShortPathNameW(AsWide(path), buffer, units); });
 }
 
 String WindowsFolderPath()
@@ -40,7 +39,7 @@ String EnvironmentText(const wchar_t *name)
 
 bool PathsEqualIgnoringCase(const String &a, const String &b)
 {
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT, W(a), a.WideLength(), W(b),
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE | SORT_STRINGSORT, AsWide(a), a.WideLength(), AsWide(b),
                           b.WideLength()) == CSTR_EQUAL;
 }
 

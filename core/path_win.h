@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "core/string.h"
+#include "core/wide_win.h"
 
 // The calls that QuerySystemText wraps share one contract: asked with a buffer too small they return
 // the size needed (terminator included), otherwise the length written (without it), 0 on failure.
@@ -17,7 +18,7 @@ String QuerySystemText(Query query)
     DWORD units = query(nullptr, 0);
     while (units > 0) {
         text.Resize(static_cast<int32_t>(units) * 2);
-        const DWORD got = query(reinterpret_cast<wchar_t *>(text.MutableWide()), units);
+        const DWORD got = query(AsWide(text.MutableWide()), units);
         if (got == 0)
             break;
         if (got < units) {

@@ -1,8 +1,7 @@
 #include "core/registry_win.h"
+#include "core/wide_win.h"
 
 namespace {
-
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 } // namespace
 
@@ -43,13 +42,13 @@ void RegistryKey::Close()
 LONG RegistryKey::Open(HKEY root, const String &path, REGSAM access, RegistryView view)
 {
     Close();
-    return RegOpenKeyExW(root, W(path), 0, access | RegistryViewFlag(view), &key_);
+    return RegOpenKeyExW(root, AsWide(path), 0, access | RegistryViewFlag(view), &key_);
 }
 
 LONG RegistryKey::Create(HKEY root, const String &path, REGSAM access, RegistryView view)
 {
     Close();
-    return RegCreateKeyExW(root, W(path), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    return RegCreateKeyExW(root, AsWide(path), 0, nullptr, REG_OPTION_NON_VOLATILE,
                            access | RegistryViewFlag(view), nullptr, &key_, nullptr);
 }
 
@@ -61,14 +60,14 @@ LONG RegistryKey::ReadRaw(const String &name, DWORD *type, String &value) const
     // The value may change size between the two calls; try again while it grows.
     for (int attempt = 0; attempt < 8; ++attempt) {
         DWORD size = 0;
-        LONG rc = RegQueryValueExW(key_, W(name), nullptr, type, nullptr, &size);
+        LONG rc = RegQueryValueExW(key_, AsWide(name), nullptr, type, nullptr, &size);
         if (rc != ERROR_SUCCESS)
             return rc;
         if (size == 0)
             return ERROR_SUCCESS;
         value.Resize(static_cast<int32_t>(size));
         DWORD got = size;
-        rc = RegQueryValueExW(key_, W(name), nullptr, type,
+        rc = RegQueryValueExW(key_, AsWide(name), nullptr, type,
                               reinterpret_cast<BYTE *>(value.MutableBytes()), &got);
         if (rc == ERROR_MORE_DATA)
             continue;
@@ -140,7 +139,7 @@ LONG RegistryKey::WriteString(const String &name, const String &value, DWORD typ
     if (!key_)
         return ERROR_INVALID_HANDLE;
     // Stored with its terminating zero character, as Windows' own tools do.
-    return RegSetValueExW(key_, W(name), 0, type, reinterpret_cast<const BYTE *>(value.Bytes()),
+    return RegSetValueExW(key_, AsWide(name), 0, type, reinterpret_cast<const BYTE *>(value.Bytes()),
                           static_cast<DWORD>(value.Length() + 2));
 }
 
@@ -148,7 +147,7 @@ LONG RegistryKey::WriteMultiString(const String &name, const String &value)
 {
     if (!key_)
         return ERROR_INVALID_HANDLE;
-    return RegSetValueExW(key_, W(name), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(value.Bytes()),
+    return RegSetValueExW(key_, AsWide(name), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(value.Bytes()),
                           static_cast<DWORD>(value.Length()));
 }
 
@@ -156,12 +155,12 @@ LONG RegistryKey::WriteDword(const String &name, DWORD value)
 {
     if (!key_)
         return ERROR_INVALID_HANDLE;
-    return RegSetValueExW(key_, W(name), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
+    return RegSetValueExW(key_, AsWide(name), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
 }
 
 LONG RegistryKey::DeleteValue(const String &name)
 {
     if (!key_)
         return ERROR_INVALID_HANDLE;
-    return RegDeleteValueW(key_, W(name));
+    return RegDeleteValueW(key_, AsWide(name));
 }

@@ -1,5 +1,6 @@
 // Thin wrapper over the registry: one open key, closed when the object goes. Every call returns the
-// system's error code (ERROR_SUCCESS = 0) so that callers can name what failed and why.
+// system's error code (ERROR_SUCCESS = 0) so that callers can name what failed and why; the code is
+// a SystemError as it stands (core/system_error.h), so a failure goes to StepFailed unchanged.
 //
 // The view matters: the setup program is a 32-bit process, so on 64-bit Windows an unqualified
 // HKLM\Software path lands in the WOW6432Node subtree. A 64-bit installation writes and reads the

@@ -5,17 +5,16 @@
 #include "core/file_win.h"
 #include "core/path_parts.h"
 #include "core/path_win.h"
+#include "core/wide_win.h"
 #include "core/wininit_text.h"
 
 namespace {
-
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 bool WininitRunsAtBoot(const String &windowsFolder)
 {
     if (windowsFolder.Empty())
         return false;
-    const DWORD attributes = GetFileAttributesW(W(WidePathJoin(windowsFolder, String(u"wininit.exe"))));
+    const DWORD attributes = GetFileAttributesW(AsWide(WidePathJoin(windowsFolder, String(u"wininit.exe"))));
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -44,7 +43,7 @@ bool AddWininitRenameToFile(const String &windowsFolder, const String &name, con
 
 bool RegisterDeletionAtRestart(const String &path)
 {
-    if (MoveFileExW(W(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+    if (MoveFileExW(AsWide(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         return true;
     const DWORD firstError = GetLastError();
     const String windowsFolder = WindowsFolderPath();
@@ -57,7 +56,7 @@ bool RegisterDeletionAtRestart(const String &path)
 
 bool RegisterReplacementAtRestart(const String &source, const String &destination)
 {
-    if (MoveFileExW(W(source), W(destination), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    if (MoveFileExW(AsWide(source), AsWide(destination), MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
         SetLastError(kDeferredMoveError);
         return true;
     }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "core/ascii_text.h"
 #include "core/text_case.h"
 
 const char kTrimSet[] = " \r\n\t";
@@ -176,14 +177,12 @@ bool StartsWith(const String &s, const C *prefix, int32_t units)
     return units <= UnitCount<C>(s) && std::memcmp(s.Bytes(), prefix, sizeof(C) * static_cast<size_t>(units)) == 0;
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 bool EqualIgnoringAsciiCase(const char *a, int32_t aLength, const char *b, int32_t bLength)
 {
     if (aLength != bLength)
         return false;
     for (int32_t i = 0; i < aLength; ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
             return false;
     return true;
 }
@@ -263,7 +262,7 @@ bool String::StartsWithWide(const char16_t *prefix) const
 String &String::ToLowerAscii()
 {
     for (int32_t i = 0; i < length_; ++i)
-        data_[i] = LowerAscii(data_[i]);
+        data_[i] = AsciiLower(data_[i]);
     return *this;
 }
 

@@ -1,10 +1,5 @@
-// The system's text for an error number, as every failure message shows it next to what failed.
+// The system's text for an error number: core/system_error.h, for the Windows files that include
+// this header by its older name.
 #pragma once
 
-#include <windows.h>
-
-#include "core/string.h"
-
-// Wide text without the trailing line end Windows puts after its messages; "Error %u" when the
-// system has no text for the number.
-String SystemErrorText(DWORD error);
+#include "core/system_error.h"

@@ -2,6 +2,7 @@
 
 #include "core/path_win.h"
 #include "core/string.h"
+#include "core/wide_win.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ HMODULE LoadSystemLibrary(const wchar_t *name)
     if (path.Empty())
         return nullptr;
     path.AppendWideChar(u'\\');
-    path.AppendWide(reinterpret_cast<const char16_t *>(name));
-    return LoadLibraryW(reinterpret_cast<const wchar_t *>(path.Wide()));
+    path.AppendWide(FromWide(name));
+    return LoadLibraryW(AsWide(path));
 }
 
 FARPROC GetSystemFunction(const wchar_t *library, const char *function)

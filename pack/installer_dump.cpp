@@ -132,7 +132,7 @@ void ReadInstaller(const MappedFile &file, InstallerDump &dump)
     for (int32_t i = 0; i < container.header.fileCount; ++i) {
         DumpedFile file;
         SetupCursor cursor = NextFileRecord(data);
-        ReadFileRecordDescription(cursor, file.record);
+        ReadFileRecordHeader(cursor, file.record);
         file.size = container.header.fileSizes[size_t(i)];
         const uint8_t *content = ReadFileContent(cursor, file.size);
         file.contentChecksum = SetupChecksum(content, file.size);

@@ -53,7 +53,7 @@ void DrawRandomKey(std::array<uint8_t, 8> &key)
         b = static_cast<uint8_t>(device());
 }
 
-// One file's record into the record stream: the description, then the content read piece by piece
+// One file's record into the record stream: the record header, then the content read piece by piece
 // from the host file, then its checksum.
 void PackFile(const ProjectFile &file, FileDataWriter &data, std::vector<char> &buffer,
               PackProgress &progress, uint64_t &done)

@@ -46,7 +46,9 @@
 #include "setupdata/setup_cursor.h"
 
 constexpr uint32_t kSetupMagic = 0xA4F23DE5;
-constexpr char kSetupFormatVersion[] = "36.0";
+// Spelled once: the mismatch message below quotes it.
+#define KS_SETUP_FORMAT_VERSION "36.0"
+constexpr char kSetupFormatVersion[] = KS_SETUP_FORMAT_VERSION;
 constexpr int32_t kMaxScriptSize = 0x31FFFFF;           // 52,428,799
 constexpr int32_t kMaxFileSize = 0x40000000;
 constexpr int kSetupKeySize = 8;
@@ -70,7 +72,8 @@ constexpr int kCorruptionDataLeftOver = 80;
 constexpr int kCorruptionDecodedLeftOver = 83;
 
 constexpr char kVersionMismatchMessage[] =
-    "The installer version (36.0) does not match the version of %s (%s).  Close all applications "
+    "The installer version (" KS_SETUP_FORMAT_VERSION ") does not match the version of %s (%s).  "
+    "Close all applications "
     "and reinstall %s.";
 
 // Header fields 1 to 12.
@@ -92,7 +95,7 @@ struct SetupHeader {
 };
 
 // Reads fields 1 to 12 at the cursor, each check right after its field. A version other than
-// "36.0" ends the run with kVersionMismatchMessage (`installerTitle`, the version read, the title).
+// kSetupFormatVersion ends the run with kVersionMismatchMessage (`installerTitle`, the version read, the title).
 void ReadSetupHeader(SetupCursor &cursor, const char *installerTitle, SetupHeader &header);
 
 // Fields 1 to 12 as they are stored, and their length.

@@ -17,7 +17,7 @@ String ReadText(SetupCursor &record)
 
 } // namespace
 
-void ReadFileRecordDescription(SetupCursor &record, FileRecord &file)
+void ReadFileRecordHeader(SetupCursor &record, FileRecord &file)
 {
     file.name = ReadText(record);
     if (file.name.Empty())
@@ -46,7 +46,7 @@ const uint8_t *ReadFileContent(SetupCursor &record, int32_t size)
     return content;
 }
 
-String WriteFileRecordDescription(const FileRecord &file)
+String WriteFileRecordHeader(const FileRecord &file)
 {
     String out;
     AppendString8(out, file.name);
@@ -67,10 +67,10 @@ String WriteFileRecordDescription(const FileRecord &file)
 
 void BeginFileRecord(FileDataWriter &writer, const FileRecord &file, int32_t size)
 {
-    const String description = WriteFileRecordDescription(file);
-    const int64_t length = int64_t(description.Length()) + size + 4;
+    const String header = WriteFileRecordHeader(file);
+    const int64_t length = int64_t(header.Length()) + size + 4;
     writer.BeginRecord(length > INT32_MAX ? -1 : int32_t(length), size);
-    writer.Write(description.Bytes(), description.Length());
+    writer.Write(header.Bytes(), header.Length());
 }
 
 void EndFileRecord(FileDataWriter &writer, uint32_t contentChecksum)

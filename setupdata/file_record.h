@@ -1,4 +1,5 @@
-// A file record of the file data (one record of the record stream, after its int32 length):
+// A file record of the file data (one record of the record stream, after its int32 length): the
+// record header (fields 1 to 11), then the content and its checksum.
 //
 //   field                    form                                  present
 //   1  name                  8-bit text + zero, not empty (70)     always
@@ -53,7 +54,7 @@ constexpr int kCorruptionContentSizeNegative = 71;
 constexpr int kCorruptionContentSizeTooLarge = 72;
 constexpr int kCorruptionContentChecksum = 100;
 
-// Fields 1 to 11.
+// The record header: fields 1 to 11.
 struct FileRecord {
     String name;                  // 8-bit path text, may hold subfolders
     int32_t type = kFileTypeProgram;
@@ -68,22 +69,22 @@ struct FileRecord {
     int32_t msiUiLevel = 0;       // only for kFileTypeMsiPackage
 };
 
-// Reads fields 1 to 11 (code 70 for an empty name).
-void ReadFileRecordDescription(SetupCursor &record, FileRecord &file);
+// Reads the record header, fields 1 to 11 (code 70 for an empty name).
+void ReadFileRecordHeader(SetupCursor &record, FileRecord &file);
 
 // Reads the content of `size` bytes (the entry of the header's size list) and its checksum, and
 // returns the content in place (codes 71, 72, 100).
 const uint8_t *ReadFileContent(SetupCursor &record, int32_t size);
 
-// Fields 1 to 11 as they are stored.
-String WriteFileRecordDescription(const FileRecord &file);
+// The record header as it is stored.
+String WriteFileRecordHeader(const FileRecord &file);
 
-// The packer's side: one whole record (description, content, checksum) into the record stream.
+// The packer's side: one whole record (record header, content, checksum) into the record stream.
 void WriteFileRecord(FileDataWriter &writer, const FileRecord &file, const void *content,
                      int32_t size);
 
 // The same in steps, for content that arrives in pieces: BeginFileRecord writes the record length
-// and the description, the `size` content bytes follow through writer.Write, and EndFileRecord
+// and the record header, the `size` content bytes follow through writer.Write, and EndFileRecord
 // writes their checksum (SetupChecksum of the whole content).
 void BeginFileRecord(FileDataWriter &writer, const FileRecord &file, int32_t size);
 void EndFileRecord(FileDataWriter &writer, uint32_t contentChecksum);

@@ -8,13 +8,11 @@
 #include "core/path_win.h"
 #include "core/registry_win.h"
 #include "core/system_library_win.h"
+#include "core/wide_win.h"
 #include "setupdata/path_variables.h"
 
 namespace {
 
-const wchar_t *W(const char16_t *text) { return reinterpret_cast<const wchar_t *>(text); }
-const wchar_t *W(const String &text) { return W(text.Wide()); }
-wchar_t *MutableW(String &text) { return reinterpret_cast<wchar_t *>(text.MutableWide()); }
 
 const char16_t kCurrentVersionKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion";
 const char16_t kShellFoldersKey[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -67,7 +65,7 @@ public:
         wchar_t buffer[MAX_PATH + 1] = {};
         if (!function(nullptr, buffer, csidl, FALSE))
             return String();
-        return String(reinterpret_cast<const char16_t *>(buffer));
+        return String(FromWide(buffer));
     }
 
     String KnownFolderPath(KnownFolder folder) override
@@ -79,7 +77,7 @@ public:
         const HRESULT result = function(FolderId(folder), 0, nullptr, &path);
         String text;
         if (SUCCEEDED(result) && path)
-            text = String(reinterpret_cast<const char16_t *>(path));
+            text = String(FromWide(path));
         CoTaskMemFree(path);   // owed even when the call fails
         return text;
     }
@@ -140,7 +138,7 @@ public:
         String path;
         for (DWORD size = 1024; size <= 0x10000; size *= 2) {
             path.Resize(static_cast<int32_t>(size) * 2);
-            const DWORD got = GetModuleFileNameW(nullptr, MutableW(path), size);
+            const DWORD got = GetModuleFileNameW(nullptr, AsWide(path.MutableWide()), size);
             if (got == 0)
                 break;
             if (got < size) {
@@ -155,12 +153,12 @@ public:
     // the second read returns the length that the first announced (it did not change in between).
     String EnvironmentVariable(const char16_t *name) override
     {
-        const DWORD announced = GetEnvironmentVariableW(W(name), nullptr, 0);
+        const DWORD announced = GetEnvironmentVariableW(AsWide(name), nullptr, 0);
         if (announced == 0 || announced >= 0x10000)
             return String();
         String value;
         value.Resize(static_cast<int32_t>(announced) * 2);
-        const DWORD got = GetEnvironmentVariableW(W(name), MutableW(value), announced);
+        const DWORD got = GetEnvironmentVariableW(AsWide(name), AsWide(value.MutableWide()), announced);
         if (got + 1 != announced)
             return String();
         value.Resize(static_cast<int32_t>(got) * 2);
@@ -174,7 +172,7 @@ public:
         constexpr DWORD kUsableUnits = kBufferUnits - 1;
         String expanded;
         expanded.Resize(static_cast<int32_t>(kBufferUnits) * 2);
-        const DWORD needed = ExpandEnvironmentStringsW(W(text), MutableW(expanded), kUsableUnits);
+        const DWORD needed = ExpandEnvironmentStringsW(AsWide(text), AsWide(expanded.MutableWide()), kUsableUnits);
         if (needed == 0 || needed > kUsableUnits)
             return false;
         int32_t units = 0;

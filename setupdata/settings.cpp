@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/ascii_text.h"
 #include "core/codepage.h"
 #include "setupdata/corruption.h"
 #include "setupdata/path_variables.h"
@@ -17,49 +18,12 @@ const char16_t kOsPlaceholder[] = u"<os>";
 const char16_t kMachineKeyPrefix[] = u"HKLM\\";
 const char16_t kUserKeyPrefix[] = u"HKCU\\";
 
-// ---------------------------------------------------------------------------------------------
-// Small text helpers on wide Strings
-
-char16_t LowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
-
-bool WideEqualsNoCase(const char16_t *a, int32_t n, const char16_t *b)
-{
-    int32_t i = 0;
-    for (; i < n && b[i]; ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return i == n && b[i] == 0;
-}
-
-bool WideStartsWithNoCase(const String &text, const char16_t *prefix)
-{
-    int32_t n = 0;
-    while (prefix[n])
-        ++n;
-    return text.WideLength() >= n && WideEqualsNoCase(text.Wide(), n, prefix);
-}
-
-// Empty or only blanks (space, tab, CR, LF); the same test for 8-bit and wide text.
-bool IsBlankBytes(const String &text, int unitSize)
-{
-    const uint8_t *p = text.Data();
-    for (int32_t i = 0; i + unitSize <= text.Length(); i += unitSize) {
-        const unsigned c = unitSize == 2 ? unsigned(p[i] | (p[i + 1] << 8)) : p[i];
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
-            return false;
-    }
-    return true;
-}
-
-bool IsBlankWide(const String &text) { return IsBlankBytes(text, 2); }
-bool IsBlankNarrow(const String &text) { return IsBlankBytes(text, 1); }
-
 // Replaces every "<os>" (ignoring case) by `value`.
 void ReplaceOsPlaceholder(String &text, const String &value)
 {
     const int32_t n = 4;   // characters of "<os>"
     for (int32_t i = 0; i + n <= text.WideLength();) {
-        if (WideEqualsNoCase(text.Wide() + i, n, kOsPlaceholder)) {
+        if (EqualsAsciiNoCase(std::u16string_view(text.Wide() + i, size_t(n)), kOsPlaceholder)) {
             text.ReplaceRange(i * 2, n * 2, value.Bytes(), value.Length());
             i += value.WideLength();
         } else {
@@ -109,9 +73,9 @@ String DefaultInstallFolder(const String &setting, const Settings &s, const Sett
         if (hooks.expandPathVariables)
             hooks.expandPathVariables(s, folder);
     }
-    if (WideEqualsNoCase(folder.Wide(), folder.WideLength(), kMasterFolder) ||
-        WideStartsWithNoCase(folder, kMachineKeyPrefix) ||
-        WideStartsWithNoCase(folder, kUserKeyPrefix) || IsAbsoluteFolder(folder))
+    const std::u16string_view text = WideView(folder);
+    if (EqualsAsciiNoCase(text, kMasterFolder) || StartsWithAsciiNoCase(text, kMachineKeyPrefix) ||
+        StartsWithAsciiNoCase(text, kUserKeyPrefix) || IsAbsoluteFolder(folder))
         return folder;
     const bool view64 = s.Bitness == 1;
     return JoinPath(hooks.programFilesFolder ? hooks.programFilesFolder(view64) : String(),
@@ -286,7 +250,7 @@ SettingsDecisions ReadSettings(SettingsStream &in, const SettingsInputs &inputs,
     s.SharedFolderBase = in.ReadU8();
     in.ReadCountedText(s.SharedPath);
     if (s.SharedPath.Empty())
-        s.SharedPath = IsBlankNarrow(s.Publisher) ? s.DisplayName
+        s.SharedPath = IsBlank(s.Publisher) ? s.DisplayName
                                                   : WideFromCodePage(s.Publisher, kCodePageAnsi);
     in.ReadCountedText(s.SharedSubfolder);
     in.ReadZeroEndedWide(s.ProductStartMenu);
@@ -348,9 +312,9 @@ SettingsDecisions ReadSettings(SettingsStream &in, const SettingsInputs &inputs,
         in.ReadCountedText(s.RequiredProductDisplayName);
         in.ReadCountedText(s.RequiredProductMinVersion);
         const String productName = NarrowInCodePage(s.DisplayName, kCodePageAnsi);
-        if (IsBlankNarrow(s.RequiredProductName))
+        if (IsBlank(s.RequiredProductName))
             s.RequiredProductName = productName;
-        if (IsBlankNarrow(s.RequiredProductDisplayName))
+        if (IsBlank(s.RequiredProductDisplayName))
             s.RequiredProductDisplayName = productName;
     }
 

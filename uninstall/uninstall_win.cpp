@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/ascii_text.h"
 #include "core/path_parts.h"
 #include "core/registry_win.h"
 #include "setupdata/language.h"
@@ -16,16 +17,6 @@ constexpr RegistryView kEntryView = RegistryView::Native;
 
 const char16_t kDisplayNameValue[] = u"DisplayName";
 const char16_t kInstallLocationValue[] = u"InstallLocation";
-
-bool IsBlankText(const String &wide)
-{
-    for (int32_t i = 0; i < wide.WideLength(); ++i) {
-        const char16_t c = wide.Wide()[i];
-        if (c != u' ' && c != u'\r' && c != u'\n' && c != u'\t')
-            return false;
-    }
-    return true;
-}
 
 // The uninstaller's error boxes: silent mode shows none.
 class UninstallErrors {
@@ -80,11 +71,11 @@ bool UninstallProduct(const String &productName, bool silent, bool automatic)
     // A missing value reads as empty, as an empty one does.
     String displayName;
     entry.ReadString(String(kDisplayNameValue), displayName);
-    if (IsBlankText(displayName))
+    if (IsBlankWide(displayName))
         displayName = productName;
     String installFolder;
     entry.ReadString(String(kInstallLocationValue), installFolder);
-    if (IsBlankText(installFolder)) {
+    if (IsBlankWide(installFolder)) {
         errors.Show(u"The uninstall information for ", displayName,
                            u" is corrupt.\r\n\r\nThe uninstallation cannot be performed.");
         return false;

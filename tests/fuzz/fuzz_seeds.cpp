@@ -27,22 +27,22 @@ bool Save(const std::string &directory, const std::string &name, const String &b
 }
 
 struct SeedFile {
-    FileRecord description;
+    FileRecord header;
     String content;
 };
 
 SeedFile MakeFile(const char *name, int32_t type, int32_t flags, int32_t size)
 {
     SeedFile file;
-    file.description.name = name;
-    file.description.type = type;
-    file.description.flags = flags;
-    file.description.time = DateTime{2024, 5, 17, 12, 30, 0};
-    file.description.version = "1.2.3";
-    file.description.shortcutIcon = "app.ico";
-    file.description.arguments = "/quiet";
-    file.description.destination = String(u"%InstallDir%\\sub\\");
-    file.description.msiUiLevel = 3;
+    file.header.name = name;
+    file.header.type = type;
+    file.header.flags = flags;
+    file.header.time = DateTime{2024, 5, 17, 12, 30, 0};
+    file.header.version = "1.2.3";
+    file.header.shortcutIcon = "app.ico";
+    file.header.arguments = "/quiet";
+    file.header.destination = String(u"%InstallDir%\\sub\\");
+    file.header.msiUiLevel = 3;
     for (int32_t i = 0; i < size; ++i)
         file.content.AppendByte(char('A' + i % 26));
     return file;
@@ -65,7 +65,7 @@ String Section(bool protect, bool compress)
     PrepareSetupCipher(header, cipher);
     FileDataWriter writer(128, compress, 6, protect ? &cipher : nullptr);
     for (const SeedFile &file : kFiles)
-        WriteFileRecord(writer, file.description, file.content.Bytes(), file.content.Length());
+        WriteFileRecord(writer, file.header, file.content.Bytes(), file.content.Length());
     writer.Finish();
     String section;
     const char *failure = nullptr;
@@ -116,9 +116,9 @@ String RecordsInput(unsigned char mode, size_t piece)
 {
     String stream;
     for (const SeedFile &file : kFiles) {
-        const String description = WriteFileRecordDescription(file.description);
-        AppendInt32(stream, description.Length() + file.content.Length() + 4);
-        stream.Append(description);
+        const String header = WriteFileRecordHeader(file.header);
+        AppendInt32(stream, header.Length() + file.content.Length() + 4);
+        stream.Append(header);
         stream.Append(file.content);
         AppendInt32(stream, int32_t(SetupChecksum(file.content.Bytes(), file.content.Length())));
     }

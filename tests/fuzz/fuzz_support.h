@@ -28,7 +28,7 @@ inline void ReadAllFiles(FileData &data, const std::vector<int32_t> &fileSizes)
     for (int32_t size : fileSizes) {
         SetupCursor record = NextFileRecord(data);
         FileRecord file;
-        ReadFileRecordDescription(record, file);
+        ReadFileRecordHeader(record, file);
         ReadFileContent(record, size);
     }
     CloseFileData(data);

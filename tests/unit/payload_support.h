@@ -30,7 +30,7 @@ inline void ExpectPayloadsReadBack(FileData &data, const std::vector<int32_t> &f
     for (size_t i = 0; i < files.size(); ++i) {
         SetupCursor record = NextFileRecord(data);
         FileRecord read;
-        ReadFileRecordDescription(record, read);
+        ReadFileRecordHeader(record, read);
         const uint8_t *content = ReadFileContent(record, fileSizes[i]);
         EXPECT_EQ(read.name, files[i].description.name);
         EXPECT_EQ(read.destination, files[i].description.destination);

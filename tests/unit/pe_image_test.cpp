@@ -341,7 +341,7 @@ TEST(PeImage, AnInstallerReadsBackAsTheProgramReadsIt)
                   OpenFileDataInSection(data, container, ProductFlag::CompressedChunks, FileDataHooks());
                   SetupCursor cursor = NextFileRecord(data);
                   FileRecord read;
-                  ReadFileRecordDescription(cursor, read);
+                  ReadFileRecordHeader(cursor, read);
                   ReadFileContent(cursor, container.header.fileSizes[0]);
                   CloseFileData(data);
                   BuildUninstallerImage(image, nullptr, 0, location);

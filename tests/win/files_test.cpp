@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/array.h"
+#include "core/codepage.h"
+#include "core/failure_summary.h"
 #include "core/fatal.h"
 #include "core/file_errors.h"
 #include "core/file_ops_win.h"
@@ -18,10 +20,12 @@
 #include "core/pending_renames.h"
 #include "core/registry_win.h"
 #include "core/restart_ops_win.h"
+#include "core/step_failure.h"
+#include "core/system_error.h"
+#include "core/wide_win.h"
 
 namespace {
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 String S(const char16_t *text) { return String(text); }
 std::u16string U(const String &text) { return std::u16string(text.Wide(), static_cast<size_t>(text.WideLength())); }
 
@@ -37,7 +41,7 @@ protected:
         ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
         const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string("ks-") + info->test_suite_name() + "-" + info->name();
-        dir_ = String(reinterpret_cast<const char16_t *>(temp));
+        dir_ = String(FromWide(temp));
         for (char c : name)
             dir_.AppendWideChar(static_cast<char16_t>(c));
         ASSERT_TRUE(CreateFolderPath(dir_));
@@ -59,13 +63,13 @@ protected:
     String dir_;
 };
 
-bool Exists(const String &path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const String &path) { return GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES; }
 
-void SetReadOnly(const String &path) { ASSERT_TRUE(SetFileAttributesW(W(path), FILE_ATTRIBUTE_READONLY)); }
+void SetReadOnly(const String &path) { ASSERT_TRUE(SetFileAttributesW(AsWide(path), FILE_ATTRIBUTE_READONLY)); }
 
 bool IsReadOnly(const String &path)
 {
-    const DWORD attributes = GetFileAttributesW(W(path));
+    const DWORD attributes = GetFileAttributesW(AsWide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
@@ -227,6 +231,48 @@ TEST_F(FilesTest, ReadAndWriteChecksSetTheFixedTexts)
     EXPECT_EQ(U(file.ErrorText()), u"Illegal write size");
 }
 
+// The file and registry wrappers give their failures to StepFailed in the one SystemError shape: the
+// system's number with its text, or the wrapper's fixed text with no number.
+TEST_F(FilesTest, FailuresReachTheStepFailureAsOneSystemError)
+{
+    static std::vector<String> lines;
+    lines.clear();
+    SetStepLogSink([](const String &line) { lines.push_back(line); });
+    ClearFailureSummary();
+
+    File file;
+    const String missing = Path(u"missing.txt");
+    EXPECT_EQ(file.Open(missing, FileCreation::OpenExisting, FileReadAccess), FileNotFound);
+    EXPECT_EQ(file.LastError().number, DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(file.LastError().Describe(), SystemErrorText(ERROR_FILE_NOT_FOUND));
+    StepFailed(u"Failed to open file", missing, file.LastError(), S(u"Not opened:"));
+
+    const String path = Path(u"one.txt");
+    Write(path, "a");
+    ASSERT_EQ(file.Open(path, FileCreation::OpenExisting, FileWriteAccess), FileSuccess);
+    EXPECT_FALSE(file.LastError().Failed());
+    char buffer[1];
+    EXPECT_FALSE(file.Read(buffer, 1));
+    EXPECT_EQ(file.LastError().number, 0u);
+    StepFailed(u"Failed to read file", path, file.LastError());
+
+    RegistryKey key;
+    const LONG error = key.Open(HKEY_CURRENT_USER, S(u"Software\\ks-no-such-key\\x"), KEY_READ);
+    EXPECT_EQ(error, ERROR_FILE_NOT_FOUND);
+    StepFailed(u"Failed to open registry key", S(u"x"), error);
+
+    ASSERT_EQ(lines.size(), 3u);
+    const String notFound = SystemErrorText(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(lines[0], StepFailureLine(u"Failed to open file", missing, notFound));
+    EXPECT_EQ(lines[1], StepFailureLine(u"Failed to read file", path, S(u"Read access denied")));
+    EXPECT_EQ(lines[2], StepFailureLine(u"Failed to open registry key", S(u"x"), notFound));
+    String entry(u"Not opened: ");
+    entry.Append(missing).AppendWide(u"\r\n").Append(notFound).AppendWide(u"\r\n\r\n");
+    EXPECT_EQ(FailureSummary(), NarrowInCodePage(entry, kCodePageAnsi));
+    SetStepLogSink(nullptr);
+    ClearFailureSummary();
+}
+
 struct HeldFile {
     HANDLE handle;
     DWORD delayMs;
@@ -244,7 +290,7 @@ TEST_F(FilesTest, SharingViolationIsWaitedForUnlessForbidden)
 {
     const String path = Path(u"held.txt");
     Write(path, "held");
-    HeldFile held = {CreateFileW(W(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), 150};
+    HeldFile held = {CreateFileW(AsWide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), 150};
     ASSERT_NE(held.handle, INVALID_HANDLE_VALUE);
 
     File file;
@@ -477,7 +523,7 @@ String WindowsFolder()
 {
     wchar_t buffer[MAX_PATH + 1];
     EXPECT_GT(GetWindowsDirectoryW(buffer, MAX_PATH + 1), 0u);
-    return String(reinterpret_cast<const char16_t *>(buffer));
+    return String(FromWide(buffer));
 }
 
 TEST_F(FilesTest, DeleteFolderTreeRefusesSystemFolders)
@@ -519,7 +565,7 @@ TEST_F(FilesTest, DeleteFolderTreeGoesOnPastALockedFile)
     ASSERT_TRUE(CreateFolderPath(Path(u"locked\\b")));
     Write(Path(u"locked\\a\\held.txt"), "1");
     Write(Path(u"locked\\b\\free.txt"), "2");
-    HANDLE held = CreateFileW(W(Path(u"locked\\a\\held.txt")), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(AsWide(Path(u"locked\\a\\held.txt")), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(DeleteFolderTree(tree, 0));
     const DWORD error = GetLastError();

@@ -7,18 +7,19 @@
 #include <string>
 
 #include "core/registry_win.h"
+#include "core/wide_win.h"
 #include "setupdata/path_variables.h"
 
 namespace {
 
 std::wstring ToStd(const String &text)
 {
-    return std::wstring(reinterpret_cast<const wchar_t *>(text.Wide()), static_cast<size_t>(text.WideLength()));
+    return std::wstring(AsWide(text), static_cast<size_t>(text.WideLength()));
 }
 
 String FromStd(const std::wstring &text)
 {
-    return String(reinterpret_cast<const char16_t *>(text.c_str()), static_cast<int32_t>(text.size()));
+    return String(FromWide(text.c_str()), static_cast<int32_t>(text.size()));
 }
 
 std::string Utf8(const std::wstring &text)

@@ -19,6 +19,7 @@
 #include "../unit/payload_support.h"
 #include "core/fatal.h"
 #include "core/file_win.h"
+#include "core/wide_win.h"
 #include "setupdata/checksum.h"
 #include "setupdata/container.h"
 #include "setupdata/file_record.h"
@@ -29,13 +30,11 @@
 
 namespace {
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
-
 String OwnPath()
 {
     wchar_t path[1024];
     const DWORD n = GetModuleFileNameW(nullptr, path, 1024);
-    return String(reinterpret_cast<const char16_t *>(path), n > 0 && n < 1024 ? int32_t(n) : 0);
+    return String(FromWide(path), n > 0 && n < 1024 ? int32_t(n) : 0);
 }
 
 String ReadFile(const String &path)
@@ -113,12 +112,12 @@ public:
         wchar_t temp[MAX_PATH + 1];
         EXPECT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
         // The process number keeps a death test's second run of the test off the first run's file.
-        path_ = String(reinterpret_cast<const char16_t *>(temp));
+        path_ = String(FromWide(temp));
         path_.AppendFormatWide(u"%u-", unsigned(GetCurrentProcessId()));
-        path_.AppendWide(reinterpret_cast<const char16_t *>(name));
+        path_.AppendWide(FromWide(name));
         EXPECT_EQ(WriteWholeFile(path_, bytes_.Bytes(), bytes_.Length()), 0);
         EXPECT_EQ(file_.Open(path_, FileCreation::OpenExisting, FileReadAccess | FileShareRead), 0);
-        module_ = LoadLibraryExW(W(path_), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        module_ = LoadLibraryExW(AsWide(path_), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         EXPECT_NE(module_, nullptr) << GetLastError();
     }
 
@@ -128,7 +127,7 @@ public:
         file_.Close();
         if (module_)
             FreeLibrary(module_);
-        DeleteFileW(W(path_));
+        DeleteFileW(AsWide(path_));
     }
 
     // The mapped image: the low bits of a module mapped as a resource only mark it so.
@@ -405,7 +404,7 @@ TEST_F(SetupDataTest, FailedFileDataReadEndsWithErrorCode2)
         testing::ExitedWithCode(1),
         std::string("FATAL\\[Error code 2: failed to read archive data") + "\r\n" + expected);
     writeOnly.Close();
-    DeleteFileW(W(copy));
+    DeleteFileW(AsWide(copy));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "core/codepage.h"
 #include "core/path_text.h"
+#include "core/wide_win.h"
 #include "tests/unit/codepage_cases.h"
 #include "tests/unit/text_case_cases.h"
 #include "tests/unit/text_support.h"
@@ -82,7 +83,7 @@ TEST(WideCase, UpperCaseThroughTheSystemReachesBeyondLatin1)
 TEST(Format, WideAndSizedConversionsOnThe32BitRuntime)
 {
     const wchar_t *path = L"C:\\Caf\u00E9";
-    EXPECT_EQ(String::FormatWide(u"%s|%hs|%d|%zu|%lld|%I64X|%.2f", reinterpret_cast<const char16_t *>(path),
+    EXPECT_EQ(String::FormatWide(u"%s|%hs|%d|%zu|%lld|%I64X|%.2f", FromWide(path),
                                  "x", -1, static_cast<size_t>(4000000000u), -5LL, 0x123456789ABCDEFULL, 2.5),
               String(u"C:\\Caf\u00E9|x|-1|4000000000|-5|123456789ABCDEF|2.50"));
     EXPECT_EQ(String::Format("%08zX|%5.1f|%c", static_cast<size_t>(0x4D2), 1.75, 'Z'), String("000004D2|  1.8|Z"));
