@@ -40,6 +40,8 @@ const char kUsage[] =
     "                        [package] level, 9 unless set)\n"
     "  --chunk-size N        bytes of file data per chunk (suffix K or M allowed; the project's\n"
     "                        [package] chunk_size, 1M unless set)\n"
+    "  --threads N           compress on N threads (default: one per core); the output is\n"
+    "                        the same whatever N\n"
     "  -q, --quiet           no progress and no summary\n"
     "  -v, --verbose         one line per file packed\n"
     "  --werror              treat warnings as errors (no installer is written)\n"
@@ -149,6 +151,13 @@ int RunPackCommand(int argc, char **argv)
             if (!value(text) || !ParseSize(text.c_str(), size) || size < 4096 || size > 0x10000000)
                 return Usage("--chunk-size needs a size from 4K to 256M");
             options.chunkSize = static_cast<int32_t>(size);
+        } else if (arg == "--threads") {
+            std::string text;
+            int64_t threads;
+            if (!value(text) || !ParseSize(text.c_str(), threads) || threads < 1 || threads > 256 ||
+                text.find_first_not_of("0123456789") != std::string::npos)
+                return Usage("--threads needs a number from 1 to 256");
+            options.threads = static_cast<unsigned>(threads);
         } else if (arg == "-q" || arg == "--quiet") {
             quiet = true;
         } else if (arg == "-v" || arg == "--verbose") {

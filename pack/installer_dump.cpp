@@ -1,6 +1,7 @@
 #include "pack/installer_dump.h"
 
 #include <cinttypes>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/mman.h>
@@ -81,6 +82,19 @@ private:
     size_t size_ = 0;
 };
 
+// Keeps what the settings reader read, for the dump to print.
+class KeepValues : public SettingsReadTrace {
+public:
+    explicit KeepValues(std::vector<DumpedSettingsValue> &values) : values_(values) {}
+    void Value(int32_t offset, SettingsForm form, const uint8_t *bytes, int32_t length) override
+    {
+        values_.push_back(DumpedSettingsValue{offset, form, String(reinterpret_cast<const char *>(bytes), length)});
+    }
+
+private:
+    std::vector<DumpedSettingsValue> &values_;
+};
+
 void ReadInstaller(const MappedFile &file, InstallerDump &dump)
 {
     SetupSectionLocation location;
@@ -116,6 +130,8 @@ void ReadInstaller(const MappedFile &file, InstallerDump &dump)
     // The record as the program reads it from a plain command line: not silent, no overrides, no
     // platform to ask.
     SettingsStream stream(record);
+    KeepValues keep(dump.settingsRecord);
+    stream.SetTrace(&keep);
     SettingsInputs inputs;
     inputs.headerFlags2 = container.header.productFlags2;
     ReadSettings(stream, inputs, dump.settings);
@@ -213,140 +229,93 @@ private:
     FILE *out_;
 };
 
-void PrintSettings(Printer &p, const Settings &s)
+std::string HexBytes(const String &bytes)
 {
-    p.Section("settings");
-    p.Hex("ProductFlags", s.ProductFlags);
-    p.Hex("ProductFlags2", s.ProductFlags2);
-    p.Number("AutomaticModeOverride", s.AutomaticModeOverride);
-    p.Wide("TaskbarText", s.TaskbarText);
-    p.Wide("DisplayTitle", s.DisplayTitle);
-    p.Line("TitleSize", std::to_string(s.TitleSize));
-    p.Number("ProgressWindowPosition", s.ProgressWindowPosition);
-    p.Number("StatusDisplayTime", s.StatusDisplayTime);
-    p.Number("ShortcutMode", s.ShortcutMode);
-    p.Line("UninstallerDate", Date(s.UninstallerDate));
-    p.Text("Publisher", s.Publisher);
-    p.Wide("DisplayName", s.DisplayName);
-    p.Wide("ProductDescription", s.ProductDescription);
-    p.Number("Bitness", s.Bitness);
-    p.Number("SharedFolderBase", s.SharedFolderBase);
-    p.Wide("SharedPath", s.SharedPath);
-    p.Wide("SharedSubfolder", s.SharedSubfolder);
-    p.Wide("ProductStartMenu", s.ProductStartMenu);
-    p.Text("DisplayVersion", s.DisplayVersion);
-    p.Wide("InstallFolderSetting", s.InstallFolderSetting);
-    p.Wide("ProductRegistry", s.ProductRegistry);
-    p.Wide("MsiBlock", s.MsiBlock);
-    p.Text("RegistryText", s.RegistryText);
-    p.Number("BitmapSize", s.BitmapSize);
-    p.Number("StretchMode", s.StretchMode);
-    p.Text("GreetingLink", s.GreetingLink);
-    for (const String &d : s.LicenceDocuments)
-        p.Line("LicenceDocument", Bytes(d));
-    for (const String &d : s.ReadmeDocuments)
-        p.Line("ReadmeDocument", Bytes(d));
-    p.Wide("UninstallSubdir", s.UninstallSubdir);
-    p.Text("UninstallerFileName", s.UninstallerFileName);
-    p.Wide("UninstallName", s.UninstallName);
-    p.Text("EarlierFolderValue", s.EarlierFolderValue);
-    p.Wide("BannerHeadline", s.BannerHeadline);
-    p.Number("PictureFrameStyle", s.PictureFrameStyle);
-    p.Hex("TitleColor", s.TitleColor);
-    p.Number("TitleShadow", s.TitleShadow);
-    p.Number("TitlePosition", s.TitlePosition);
-    p.Text("TitleFont", s.TitleFont);
-    p.Hex("TopColor", s.TopColor);
-    p.Hex("BottomColor", s.BottomColor);
-    p.Line("BackgroundBitmap", Bytes(s.BackgroundBitmap));
-    p.Number("BitmapTPI", s.BitmapTPI);
-    p.Number("CopyrightPos", s.CopyrightPos);
-    if (s.CopyrightPos) {
-        p.Hex("CopyrightColor", s.CopyrightColor);
-        p.Line("CopyrightSize", std::to_string(s.CopyrightSize));
-        p.Wide("CopyrightText", s.CopyrightText);
-        p.Text("CopyrightFont", s.CopyrightFont);
+    std::string hex;
+    for (int32_t i = 0; i < bytes.Length(); ++i) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", unsigned(bytes.Data()[i]));
+        hex += two;
     }
-    p.Text("RequiredProductName", s.RequiredProductName);
-    p.Text("RequiredProductDisplayName", s.RequiredProductDisplayName);
-    p.Text("RequiredProductMinVersion", s.RequiredProductMinVersion);
-    p.Line("StartSound", Bytes(s.StartSound));
-    p.Wide("DesktopFolder", s.DesktopFolder);
-    p.Line("FileStepBlock", Bytes(s.FileStepBlock));
-    p.Text("PreInstallBatch", s.PreInstallBatch);
-    p.Text("PostInstallBatch", s.PostInstallBatch);
-    p.Text("ExitBatch", s.ExitBatch);
-    p.Text("UninstallBatch1", s.UninstallBatch1);
-    p.Text("UninstallBatch2", s.UninstallBatch2);
-    p.Text("UpgradeBatch", s.UpgradeBatch);
-    p.Text("ReinstallBatch", s.ReinstallBatch);
-    std::string reserved;
-    for (uint8_t b : s.Reserved) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        reserved += hex;
+    return hex;
+}
+
+// A text the reader took as bytes: shown as wide text when it reads as UTF-16LE (the record's wide
+// settings are counted texts too), as 8-bit text when it is printable, else by its size.
+std::string TextValue(const String &bytes)
+{
+    const auto printable = [](const String &wide) {
+        for (int32_t i = 0; i < wide.WideLength(); ++i) {
+            const char16_t c = wide.Wide()[i];
+            if (c < 0x20 && c != u'\r' && c != u'\n' && c != u'\t')
+                return false;
+        }
+        return true;
+    };
+    bool hasZero = false;
+    for (int32_t i = 0; i < bytes.Length(); ++i)
+        hasZero = hasZero || bytes.Data()[i] == 0;
+    if (hasZero && bytes.Length() % 2 == 0 && bytes.Length() <= 512) {
+        const String wide(reinterpret_cast<const char16_t *>(bytes.Data()), bytes.Length() / 2);
+        if (printable(wide))
+            return "u" + Quoted(Utf8(wide));
     }
-    p.Line("Reserved", reserved);
-    p.Hex("UnsupportedSystems", s.UnsupportedSystems);
-    p.Number("ReadFileDataFromFile", s.ReadFileDataFromFile);
-    for (const String &t : s.EndTexts)
-        p.Text("EndText", t);
-    p.Text("LaunchOnExit", s.LaunchOnExit);
-    p.Text("InstallNotifyURL", s.InstallNotifyURL);
-    p.Text("WizardNotifyURL", s.WizardNotifyURL);
-    p.Text("NotifyURL", s.NotifyURL);
-    p.Wide("GreetingText", s.GreetingText);
-    p.Text("WarningVersion", s.WarningVersion);
-    p.Text("NoDowngradeBelow", s.NoDowngradeBelow);
-    p.Line("InstallPassword", s.InstallPassword.Empty() ? "none" : "set");
-    p.Text("MinUpgradableVersion", s.MinUpgradableVersion);
-    p.Text("AssociationText", s.AssociationText);
-    p.Wide("AddToPathSubfolder", s.AddToPathSubfolder);
-    p.Number("ExtraSpace", s.ExtraSpace);
-    std::string variants;
-    for (int32_t v : s.DialogVariants)
-        variants += (variants.empty() ? "" : " ") + std::to_string(v);
-    p.Line("DialogVariants", variants);
-    p.Text("UninstallRecordStream", s.UninstallRecordStream);
-    p.Wide("FileStepText1", s.FileStepTexts[0]);
-    p.Text("FileStepText2", s.FileStepTexts[1]);
-    p.Wide("ShortcutStepText1", s.ShortcutStepTexts[0]);
-    p.Wide("ShortcutStepText2", s.ShortcutStepTexts[1]);
-    p.Text("SupportOffer", s.SupportOffer);
-    p.Line("ProductIcon", Bytes(s.ProductIcon));
+    const String wide = PathTextToWide(bytes, kCodePageWindows1252);
+    if (!hasZero && bytes.Length() <= 512 && printable(wide))
+        return Quoted(Utf8(wide));
+    return Bytes(bytes);
+}
 
-    for (const FileDeletion &d : s.ConditionalDeletions)
-        p.Line("ConditionalDeletion", Quoted(Narrow(d.path)) + " condition " + std::to_string(d.condition) +
-                                          " " + Quoted(Narrow(d.value)) + " flags " + std::to_string(d.flags));
-    for (const FileAssociation &a : s.Associations)
-        p.Line("Association", Quoted(Narrow(a.extension)) + " mode " + std::to_string(a.mode) + " class " +
-                                  Quoted(Narrow(a.className)) + " verb " + Quoted(Narrow(a.verb)) +
-                                  " command " + Quoted(Narrow(a.command)));
-    for (const ShortcutRecord &r : s.Shortcuts)
-        p.Line("Shortcut", Quoted(Utf8(r.name)) + " -> " + Quoted(Narrow(r.target)) + " args " +
-                               Quoted(Utf8(r.arguments)) + (r.desktop ? " desktop" : "") +
-                               (r.startMenu ? " start-menu" : "") + (r.startup ? " startup" : "") +
-                               (r.folder.Empty() ? "" : " folder " + Quoted(Narrow(r.folder))));
-    for (const UninstallData &d : s.SavedValues)
-        p.Line("SavedValue", Quoted(Narrow(d.name)) + " kind " + std::to_string(d.kind) + " " +
-                                 Quoted(Narrow(d.text)));
-    for (const AutoCloseEntry &e : s.ProgramsToClose)
-        p.Line("ProgramToClose", Quoted(Narrow(e.windowClass)) + " " + Quoted(Narrow(e.windowTitle)) +
-                                     " " + Quoted(Narrow(e.programName)) + " mode " +
-                                     std::to_string(e.mode) + " phase " + std::to_string(e.phase));
+std::string SettingsValue(const DumpedSettingsValue &v)
+{
+    const String &b = v.bytes;
+    switch (v.form) {
+    case SettingsForm::Raw: {
+        const int32_t n = b.Length();
+        if (n == 1 || n == 2 || n == 4 || n == 8) {
+            uint64_t value = 0;
+            for (int32_t i = n - 1; i >= 0; --i)
+                value = (value << 8) | b.Data()[i];
+            char text[64];
+            std::snprintf(text, sizeof text, "raw %d   %" PRIu64 " (0x%0*" PRIX64 ")", int(n), value, int(2 * n), value);
+            return text;
+        }
+        return "raw " + std::to_string(n) + "  " + (n <= 32 ? HexBytes(b) : Bytes(b));
+    }
+    case SettingsForm::Real: {
+        double value = 0;
+        std::memcpy(&value, b.Data(), sizeof value);
+        char text[48];
+        std::snprintf(text, sizeof text, "real    %g", value);
+        return text;
+    }
+    case SettingsForm::ZeroEndedWide:
+        return "zero-ended wide  " + Quoted(Utf8(b));
+    case SettingsForm::ZeroEnded:
+        return "zero-ended  " + TextValue(b);
+    case SettingsForm::Counted:
+        return "counted  " + TextValue(b);
+    case SettingsForm::Text1:
+        return "text1  " + TextValue(b);
+    case SettingsForm::Text2:
+        return "text2  " + TextValue(b);
+    case SettingsForm::Text4:
+        return "text4  " + TextValue(b);
+    }
+    return std::string();
+}
 
-    const LanguageTable &t = s.Languages;
-    std::string names;
-    for (const String &n : t.names)
-        names += (names.empty() ? "" : ", ") + Utf8(n);
-    p.Section("languages");
-    p.Line("Languages", names);
-    p.Number("Rows", int64_t(t.rows.size()));
-    for (size_t row = 0; row < t.rows.size(); ++row)
-        for (size_t l = 0; l < t.rows[row].size(); ++l)
-            if (!t.rows[row][l].Empty())
-                p.Line(("row " + std::to_string(row) + " [" + Utf8(t.names[l]) + "]").c_str(),
-                       Quoted(Utf8(t.rows[row][l])));
+// The record as the reader read it, value by value with its offset: the order and the forms are
+// the reader's own (the item table in setupdata/settings.h numbers them).
+// The install password is not shown, only that there is one.
+void PrintSettingsRecord(FILE *out, const std::vector<DumpedSettingsValue> &values, const String &password)
+{
+    std::fprintf(out, "\n[settings record as read]\n");
+    for (const DumpedSettingsValue &v : values) {
+        const bool isPassword = !password.Empty() && v.form == SettingsForm::Counted && v.bytes == password;
+        std::fprintf(out, "  0x%06X  %s\n", unsigned(v.offset),
+                     isPassword ? "counted  (the install password)" : SettingsValue(v).c_str());
+    }
 }
 
 } // namespace
@@ -396,7 +365,7 @@ void PrintInstallerDump(const InstallerDump &dump, FILE *out)
     p.Hex("DataChecksum", h.dataChecksum);
     p.Line("Protected", h.Protected() ? "yes (Blowfish)" : "no (scrambled script)");
 
-    PrintSettings(p, dump.settings);
+    PrintSettingsRecord(out, dump.settingsRecord, dump.settings.InstallPassword);
 
     p.Section("files");
     for (const DumpedFile &f : dump.files) {

@@ -11,11 +11,19 @@
 #include "setupdata/container.h"
 #include "setupdata/file_record.h"
 #include "setupdata/settings.h"
+#include "setupdata/settings_stream.h"
 
 struct DumpedFile {
     FileRecord record;
     int32_t size = 0;               // from the header's size list
     uint32_t contentChecksum = 0;   // SetupChecksum of the content (checked against the record's)
+};
+
+// One value as the settings reader read it (SettingsReadTrace).
+struct DumpedSettingsValue {
+    int32_t offset = 0;
+    SettingsForm form = SettingsForm::Raw;
+    String bytes;
 };
 
 struct InstallerDump {
@@ -27,6 +35,7 @@ struct InstallerDump {
     SetupHeader header;
     uint32_t imageChecksum = 0;     // computed over the program's leading part
     Settings settings;
+    std::vector<DumpedSettingsValue> settingsRecord;   // every value the reader read, in order
     std::vector<DumpedFile> files;
 };
 

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <optional>
 #include <vector>
 
+#include "pack/build_time.h"
+#include "pack/chunk_pipeline.h"
 #include "pack/input_guard.h"
 #include "pack/output_file.h"
 #include "pack/pack_error.h"
@@ -28,11 +30,11 @@ namespace {
 // never sits in memory whole.
 constexpr size_t kReadPiece = 1 << 20;
 
-// Where the chunk writer's framed chunks go: straight into the output file.
-bool WriteChunkToOutput(void *context, const void *bytes, int32_t length)
+// Where the chunk writer's chunks go: to the workers that compress them and write them, in order,
+// into the output file.
+bool SubmitChunk(void *context, const String &chunk)
 {
-    static_cast<OutputFile *>(context)->Write(bytes, size_t(length));
-    return true;
+    return static_cast<ChunkPipeline *>(context)->Submit(chunk);
 }
 
 // With --werror a warning ends the run like an error, before the output is in place.
@@ -46,11 +48,25 @@ void FailOnWarnings(const std::vector<std::string> &warnings, const PackOptions 
     throw PackError(text);
 }
 
-void DrawRandomKey(std::array<uint8_t, 8> &key)
+// The cipher key when the project gives none: drawn from the settings record (FNV-1a), so that the
+// same project gives the same installer. The key travels in the header anyway; its value only
+// has to differ between products, not to be secret.
+void KeyOfRecord(const String &record, std::array<uint8_t, 8> &key)
 {
-    std::random_device device;
+    uint64_t hash = 0xCBF29CE484222325u;
+    for (int32_t i = 0; i < record.Length(); ++i)
+        hash = (hash ^ uint8_t(record.Bytes()[i])) * 0x100000001B3u;
     for (uint8_t &b : key)
-        b = static_cast<uint8_t>(device());
+        b = uint8_t(hash), hash >>= 8;
+}
+
+// The output's PE time stamp (file header + 4): the packer's own, not the stub's build time.
+void StampOutput(String &leading, const SetupSectionLocation &location)
+{
+    uint8_t *stamp = reinterpret_cast<uint8_t *>(leading.MutableBytes()) + location.peHeaderOffset + 8;
+    const uint32_t t = OutputTimeStamp();
+    for (int i = 0; i < 4; ++i)
+        stamp[i] = uint8_t(t >> (8 * i));
 }
 
 // One file's record into the record stream: the record header, then the content read piece by piece
@@ -99,19 +115,15 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
     const int32_t chunkSize = options.chunkSize > 0 ? options.chunkSize : project.package.chunkSize;
 
     Settings settings = project.settings;
-    if (!project.uninstallerDateGiven)
-        settings.UninstallerDate = FileModificationDate(options.stub);
+    if (!project.uninstallerDateGiven) {
+        const std::optional<int64_t> epoch = SourceDateEpoch();
+        settings.UninstallerDate = epoch ? DateOfEpoch(*epoch) : FileModificationDate(options.stub);
+    }
 
     SetupHeader header;
     header.version = String(kSetupFormatVersion);
     header.productFlags2 = settings.ProductFlags2;
     // The flag decides, however it was set ([package] encrypt or a raw product_flags2).
-    if (header.Protected()) {
-        std::array<uint8_t, 8> key = project.package.key;
-        if (!project.package.keyGiven)
-            DrawRandomKey(key);
-        std::copy(key.begin(), key.end(), header.key);
-    }
     for (const ProjectFile &file : project.files)
         header.fileSizes.push_back(int32_t(file.size));
     header.fileCount = int32_t(header.fileSizes.size());
@@ -120,6 +132,12 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
     if (!WriteSettings(settings, record, problem))
         throw PackError(project.path + ": the settings cannot be stored: " +
                         std::string(problem.Bytes(), problem.Length()));
+    if (header.Protected()) {
+        std::array<uint8_t, 8> key = project.package.key;
+        if (!project.package.keyGiven)
+            KeyOfRecord(record, key);
+        std::copy(key.begin(), key.end(), header.key);
+    }
     String script;
     if (!EncodeSetupScript(record, level, header, script))
         throw PackError(project.path + ": the settings record is too large for an installer "
@@ -138,6 +156,7 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
     if (!PlanSetupSection(stub.data(), stub.size(), 0, padding, leading, location, &failure))
         throw PackError(options.stub + ": " + failure);
 
+    StampOutput(leading, location);
     OutputFile out(options.output);
     out.Write(leading.Bytes(), size_t(leading.Length()));
     const uint64_t sectionStart = out.Size();
@@ -148,8 +167,9 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
     Blowfish cipher;
     PrepareSetupCipher(header, cipher);
     const bool compress = (settings.ProductFlags & ProductFlag::CompressedChunks) != 0;
-    FileDataWriter data(chunkSize, compress, level, header.Protected() ? &cipher : nullptr);
-    data.SetChunkSink(WriteChunkToOutput, &out);
+    ChunkPipeline chunks(out, compress, level, header.Protected() ? &cipher : nullptr, options.threads);
+    FileDataWriter data(chunkSize, compress, level, nullptr);
+    data.SetRawChunkSink(SubmitChunk, &chunks);
 
     uint64_t total = 0, done = 0;
     for (const ProjectFile &file : project.files)
@@ -163,18 +183,19 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
                         static_cast<unsigned long long>(file.size), file.source.c_str());
         PackFile(file, data, buffer, progress, done);
     }
-    if (!data.Finish())
+    if (!data.Finish() || !chunks.Finish())
         throw PackError("the file data does not fit an installer (compression failed, or the "
                         "product is larger than the format's 2 GB)");
     progress.Finish();
 
-    if (!SetSetupDataFields(header, data.FileSizes(), data.DataSize(), data.DataChecksum(), &failure))
+    if (!SetSetupDataFields(header, data.FileSizes(), chunks.DataSize(), chunks.DataChecksum(), &failure))
         throw PackError(std::string("the installer cannot be written: ") + failure);
     const uint32_t sectionLength = uint32_t(header.dataEnd);
     if (!PlanSetupSection(stub.data(), stub.size(), sectionLength, padding, leading, location, &failure))
         throw PackError(options.output + ": " + failure);
     if (uint64_t(leading.Length()) != sectionStart || location.rawDataPosition != sectionStart)
         throw PackError("the program's layout changed while the installer was written");
+    StampOutput(leading, location);
     // Padding of the section, then the headers that depend on its length.
     const std::vector<char> zeros(location.rawSize - sectionLength);
     out.Write(zeros.data(), zeros.size());
@@ -188,7 +209,7 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
 
     summary.files = int(project.files.size());
     summary.contentBytes = total;
-    summary.dataBytes = uint64_t(data.DataSize());
+    summary.dataBytes = uint64_t(chunks.DataSize());
     summary.installerBytes = out.Size();
     FailOnWarnings(summary.warnings, options);
     out.Commit();

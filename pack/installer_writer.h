@@ -19,6 +19,7 @@ struct PackOptions {
     std::string output;         // the installer to write
     int level = -1;             // zlib level 0-9; -1: the project's
     int32_t chunkSize = 0;      // record-stream bytes per chunk; 0: the project's
+    unsigned threads = 0;       // compression workers; 0: one per core
     bool progress = false;      // draw a progress line on stdout
     bool verbose = false;       // one line per file on stdout
     bool warningsAreErrors = false;   // --werror: any warning fails the run, with no output

@@ -8,6 +8,7 @@
 #include <optional>
 #include <sys/stat.h>
 
+#include "pack/build_time.h"
 #include "pack/glob.h"
 #include "pack/pe_info.h"
 #include "pack/pack_error.h"
@@ -384,15 +385,10 @@ std::string ResolveProjectPath(const std::string &projectFolder, const std::stri
 
 DateTime FileModificationDate(const std::string &path)
 {
-    DateTime d;
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
         ThrowSystemError("cannot read the date of " + path);
-    std::tm utc{};
-    gmtime_r(&st.st_mtime, &utc);
-    d.year = utc.tm_year + 1900, d.month = utc.tm_mon + 1, d.day = utc.tm_mday;
-    d.hour = utc.tm_hour, d.minute = utc.tm_min, d.second = utc.tm_sec;
-    return d;
+    return DateOfEpoch(st.st_mtime);
 }
 
 std::vector<ProjectFile> ReadFileEntries(ProjectTable &top, const std::string &projectFolder,

@@ -226,8 +226,6 @@ void OpenFileData(FileData &data, const SetupContainer &container, uint64_t prod
     data.remaining = header.dataSize;
 }
 
-namespace {
-
 // Takes the next chunk off the block, checks it and appends its decoded bytes to the queue.
 void DecodeNextChunk(FileData &data)
 {
@@ -270,8 +268,6 @@ void DecodeNextChunk(FileData &data)
     data.block += kChunkHeaderSize + size;
     data.remaining -= kChunkHeaderSize + size;
 }
-
-} // namespace
 
 SetupCursor NextFileRecord(FileData &data)
 {
@@ -343,6 +339,11 @@ void FileDataWriter::FlushChunk()
 {
     if (pending_.Empty() || failed_)
         return;
+    if (rawSink_) {
+        failed_ = !rawSink_(rawSinkContext_, pending_);
+        pending_.Clear();
+        return;
+    }
     String stored;
     if (compress_) {
         if (!DeflateAppend(pending_.Bytes(), pending_.Length(), level_, stored)) {
@@ -382,6 +383,12 @@ void FileDataWriter::SetChunkSink(ChunkSink sink, void *context)
 {
     sink_ = sink;
     sinkContext_ = context;
+}
+
+void FileDataWriter::SetRawChunkSink(RawChunkSink sink, void *context)
+{
+    rawSink_ = sink;
+    rawSinkContext_ = context;
 }
 
 bool FileDataWriter::Finish()

@@ -178,6 +178,11 @@ void OpenFileData(FileData &data, const SetupContainer &container, uint64_t prod
 // (codes 61, 63, 62, 60) until the queue holds a whole record.
 SetupCursor NextFileRecord(FileData &data);
 
+// Takes the next chunk off the block (codes 61, 63, 62, 60) and appends its decoded bytes to the
+// queue, first dropping the queued bytes already handed out (data.queueRead). For readers that take
+// a record in pieces (setupdata/record_stream.h).
+void DecodeNextChunk(FileData &data);
+
 // After the last record: code 80 when block bytes are left, code 83 when decoded bytes are.
 void CloseFileData(const FileData &data);
 
@@ -202,6 +207,12 @@ public:
     using ChunkSink = bool (*)(void *context, const void *bytes, int32_t length);
     void SetChunkSink(ChunkSink sink, void *context);
 
+    // Hands each chunk's record-stream bytes, before compression, encryption and framing, to
+    // `sink` instead: the packer compresses chunks on all cores and frames them itself. Block(),
+    // DataSize() and DataChecksum() then describe nothing; the sink's owner keeps those.
+    using RawChunkSink = bool (*)(void *context, const String &chunk);
+    void SetRawChunkSink(RawChunkSink sink, void *context);
+
     const String &Block() const { return block_; }
     int64_t DataSize() const { return dataSize_; }
     uint32_t DataChecksum() const { return dataChecksum_.Result(); }
@@ -222,6 +233,8 @@ private:
     bool failed_ = false;
     ChunkSink sink_ = nullptr;
     void *sinkContext_ = nullptr;
+    RawChunkSink rawSink_ = nullptr;
+    void *rawSinkContext_ = nullptr;
     int64_t dataSize_ = 0;
     SetupChecksumAccumulator dataChecksum_;
 };

@@ -35,7 +35,23 @@ SettingsStream::SettingsStream(const uint8_t *bytes, int32_t size)
 {
 }
 
+void SettingsStream::EndValue(bool outer, int32_t offset, SettingsForm form, const void *bytes, int32_t length)
+{
+    --depth_;
+    if (outer && trace_)
+        trace_->Value(offset, form, static_cast<const uint8_t *>(bytes), length);
+}
+
 bool SettingsStream::Read(void *dest, int32_t count)
+{
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    const bool ok = ReadUntraced(dest, count);
+    EndValue(outer, at, SettingsForm::Raw, dest, count > 0 ? count : 0);
+    return ok;
+}
+
+bool SettingsStream::ReadUntraced(void *dest, int32_t count)
 {
     if (count <= 0)
         return true;
@@ -83,7 +99,12 @@ uint64_t SettingsStream::ReadU64()
 double SettingsStream::ReadDouble()
 {
     static_assert(sizeof(double) == 8, "reals are stored as IEEE doubles");
-    const uint64_t bits = ReadU64();
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    uint8_t b[8];
+    ReadUntraced(b, 8);
+    EndValue(outer, at, SettingsForm::Real, b, 8);
+    const uint64_t bits = LittleEndian(b, 8);
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -102,7 +123,21 @@ bool SettingsStream::ReadBytesOfLength(String &dest, int64_t length)
     return take == length;
 }
 
+bool SettingsStream::ReadBytes(String &dest, int32_t count)
+{
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    return EndText(outer, at, SettingsForm::Raw, dest, ReadBytesOfLength(dest, count));
+}
+
 bool SettingsStream::ReadCountedText(String &dest)
+{
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    return EndText(outer, at, SettingsForm::Counted, dest, ReadCountedTextUntraced(dest));
+}
+
+bool SettingsStream::ReadCountedTextUntraced(String &dest)
 {
     uint8_t prefix[4] = {0, 0, 0, 0};
     bool ok = Read(prefix, 1);
@@ -125,26 +160,37 @@ bool SettingsStream::ReadCountedText(String &dest)
 
 bool SettingsStream::ReadText1(String &dest)
 {
-    return ReadBytesOfLength(dest, ReadU8());
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    return EndText(outer, at, SettingsForm::Text1, dest, ReadBytesOfLength(dest, ReadU8()));
 }
 
 bool SettingsStream::ReadText2(String &dest)
 {
-    return ReadBytesOfLength(dest, ReadU16());
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    return EndText(outer, at, SettingsForm::Text2, dest, ReadBytesOfLength(dest, ReadU16()));
 }
 
 bool SettingsStream::ReadText4(String &dest)
 {
+    const int32_t at = position_;
+    const bool outer = BeginValue();
     const int32_t length = ReadI32();
-    if (length < 0)
-        return false;
-    return ReadBytesOfLength(dest, length);
+    return EndText(outer, at, SettingsForm::Text4, dest, length >= 0 && ReadBytesOfLength(dest, length));
 }
 
 // The zero-ended forms scan the record in place. The result is that of reading fixed pieces through
 // the primitive read: a text that runs to the end holds what remains (a trailing odd byte of a wide
 // text becomes a unit with a zero high byte, as the zero fill makes it) and the read fails.
 bool SettingsStream::ReadZeroEnded(String &dest)
+{
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    return EndText(outer, at, SettingsForm::ZeroEnded, dest, ReadZeroEndedUntraced(dest));
+}
+
+bool SettingsStream::ReadZeroEndedUntraced(String &dest)
 {
     const uint8_t *start = bytes_ + position_;
     const int32_t remaining = size_ - position_;
@@ -157,6 +203,13 @@ bool SettingsStream::ReadZeroEnded(String &dest)
 }
 
 bool SettingsStream::ReadZeroEndedWide(String &dest)
+{
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    return EndText(outer, at, SettingsForm::ZeroEndedWide, dest, ReadZeroEndedWideUntraced(dest));
+}
+
+bool SettingsStream::ReadZeroEndedWideUntraced(String &dest)
 {
     const uint8_t *start = bytes_ + position_;
     const int32_t remaining = size_ - position_;

@@ -25,6 +25,19 @@ constexpr int32_t kCountedTextMaxLength = 0x40000000;
 // One-byte prefixes stop below this value; 255 introduces the longer forms.
 constexpr uint8_t kCountedTextLongPrefix = 255;
 
+// The forms, as a traced stream reports them.
+enum class SettingsForm { Raw, Real, Counted, Text1, Text2, Text4, ZeroEnded, ZeroEndedWide };
+
+// Receives every value a traced stream reads, in order: where it starts in the record, its form and
+// the bytes the reader got (for a raw value its little-endian bytes, for a real its 8 bytes, for a
+// text the text without its length or terminator). The packer's dump prints them, so that what it
+// shows is what the reader read, item by item, with no list of items of its own.
+class SettingsReadTrace {
+public:
+    virtual ~SettingsReadTrace() = default;
+    virtual void Value(int32_t offset, SettingsForm form, const uint8_t *bytes, int32_t length) = 0;
+};
+
 class SettingsStream {
 public:
     // The stream reads `record` in place: the record must outlive the stream and stay unchanged.
@@ -53,14 +66,32 @@ public:
     bool ReadZeroEnded(String &dest);
     bool ReadZeroEndedWide(String &dest);
     // `count` raw bytes as a byte text (no prefix).
-    bool ReadBytes(String &dest, int32_t count) { return ReadBytesOfLength(dest, count); }
+    bool ReadBytes(String &dest, int32_t count);
 
     int32_t Position() const { return position_; }
     int32_t Size() const { return size_; }
     bool AtEnd() const { return position_ >= size_; }
 
+    // Reports each value read from here on to `trace` (null: none).
+    void SetTrace(SettingsReadTrace *trace) { trace_ = trace; }
+
 private:
     bool ReadBytesOfLength(String &dest, int64_t length);
+    bool ReadUntraced(void *dest, int32_t count);
+    bool ReadCountedTextUntraced(String &dest);
+    bool ReadZeroEndedUntraced(String &dest);
+    bool ReadZeroEndedWideUntraced(String &dest);
+    // A read inside another (the prefix of a counted text, say) is not reported on its own.
+    bool BeginValue() { return depth_++ == 0; }
+    void EndValue(bool outer, int32_t offset, SettingsForm form, const void *bytes, int32_t length);
+    bool EndText(bool outer, int32_t offset, SettingsForm form, const String &text, bool ok)
+    {
+        EndValue(outer, offset, form, text.Data(), text.Length());
+        return ok;
+    }
+
+    SettingsReadTrace *trace_ = nullptr;
+    int depth_ = 0;
 
     const uint8_t *bytes_;
     int32_t size_;

@@ -2,6 +2,9 @@
 // the setup program's own readers (DumpInstaller), and the errors that must leave no output behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -281,4 +284,115 @@ TEST_F(PackInstallerTest, DumpNamesWhatIsWrongWithAFile)
     WriteAll(Path("damaged.exe"), installer);
     EXPECT_NE(dumpError(Path("damaged.exe")).find("corrupt (code 55"), std::string::npos)
         << dumpError(Path("damaged.exe"));
+}
+
+TEST_F(PackInstallerTest, ChunksCompressedOnManyThreadsGiveTheBytesOfOne)
+{
+    // Text that compresses and random bytes that do not, over many small chunks.
+    fs::create_directories(dir_ / "payload");
+    std::string text;
+    for (int i = 0; text.size() < 300000; ++i)
+        text += "line " + std::to_string(i * 7919 % 1000) + " of the product's read-me\n";
+    std::ofstream(Path("payload/text.txt"), std::ios::binary) << text;
+    std::vector<uint8_t> noise(300000);
+    std::mt19937 random(3);
+    for (uint8_t &b : noise)
+        b = uint8_t(random());
+    WriteAll(Path("payload/noise.bin"), noise);
+    std::ofstream(Path("p.toml")) << "[product]\nname = \"Threads\"\n[[files]]\nfrom = \"payload\"\n"
+                                     "[package]\nchunk_size = 65536\n";
+    const Project project = ReadProject(Path("p.toml"));
+    PackOptions one = Options("one.exe");
+    one.threads = 1;
+    PackOptions many = Options("many.exe");
+    many.threads = 7;
+    PackInstaller(project, one);
+    PackInstaller(project, many);
+    EXPECT_TRUE(ReadAll(Path("one.exe")) == ReadAll(Path("many.exe")));
+
+    // Chunks of noise are stored deflate blocks (block type 0 right after the zlib header), the
+    // text's are compressed.
+    const InstallerDump dump = DumpInstaller(Path("many.exe"));
+    const std::vector<uint8_t> installer = ReadAll(Path("many.exe"));
+    size_t at = dump.sectionRawPosition + uint32_t(dump.header.dataEnd - dump.header.dataSize);
+    const size_t end = dump.sectionRawPosition + uint32_t(dump.header.dataEnd);
+    int stored = 0, compressed = 0;
+    while (at + 11 <= end) {
+        const uint32_t length = uint32_t(installer[at] | installer[at + 1] << 8 | installer[at + 2] << 16 |
+                                         installer[at + 3] << 24);
+        ((installer[at + 10] >> 1 & 3) == 0 ? stored : compressed) += 1;
+        at += 8 + length;
+    }
+    EXPECT_EQ(at, end);
+    EXPECT_GE(stored, 4);      // 300,000 bytes of noise in 64 KiB chunks
+    EXPECT_GE(compressed, 1);
+}
+
+TEST_F(PackInstallerTest, TheSameTreeGivesTheSameBytesWhateverTheOrderAndFolder)
+{
+    // Two copies of one product, their files created in opposite orders, in folders of different
+    // names, and an encrypted package without a given key.
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"b/z.txt", "zeta"}, {"a.txt", "alpha"}, {"b/c/y.dll", "why"}, {"x.bin", std::string(5000, 'x')}};
+    const auto makeTree = [&](const std::string &name, bool reverse) {
+        const fs::path root = dir_ / name;
+        std::vector<std::pair<std::string, std::string>> order = files;
+        if (reverse)
+            std::reverse(order.begin(), order.end());
+        for (const auto &[path, bytes] : order) {
+            fs::create_directories((root / "files" / path).parent_path());
+            std::ofstream(root / "files" / path, std::ios::binary) << bytes;
+            fs::last_write_time(root / "files" / path, fs::file_time_type(std::chrono::hours(480000)));
+        }
+        std::ofstream(root / "p.toml") << "[product]\nname = \"Same\"\n[package]\nencrypt = true\n"
+                                          "[[files]]\nfrom = \"files\"\n";
+        return (root / "p.toml").string();
+    };
+    setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    PackOptions first = Options("first.exe"), second = Options("second.exe");
+    second.threads = 3;
+    PackInstaller(ReadProject(makeTree("one", false)), first);
+    PackInstaller(ReadProject(makeTree("second-copy", true)), second);
+    unsetenv("SOURCE_DATE_EPOCH");
+    const std::vector<uint8_t> bytes = ReadAll(Path("first.exe"));
+    EXPECT_TRUE(bytes == ReadAll(Path("second.exe")));
+    const uint32_t pe = bytes[60] | bytes[61] << 8;
+    EXPECT_EQ(uint32_t(bytes[pe + 8] | bytes[pe + 9] << 8 | bytes[pe + 10] << 16 | bytes[pe + 11] << 24),
+              1700000000u);
+}
+
+// The dump prints the values the reader read, in the reader's order, and nothing of its own: from
+// the flag word at offset 0 to the end marker, offsets rising, and the password is named,
+// not shown.
+TEST_F(PackInstallerTest, DumpShowsTheRecordAsTheReaderReadIt)
+{
+    const Project project = ReadProject(KS_SOURCE_DIR "/examples/everything/everything.toml");
+    PackInstaller(project, Options("everything.exe"));
+    const InstallerDump dump = DumpInstaller(Path("everything.exe"));
+    const std::vector<DumpedSettingsValue> &values = dump.settingsRecord;
+    ASSERT_GT(values.size(), 65u);
+    EXPECT_EQ(values.front().offset, 0);
+    EXPECT_EQ(values.front().form, SettingsForm::Raw);
+    uint64_t flags = 0;
+    std::memcpy(&flags, values.front().bytes.Data(), 8);
+    EXPECT_EQ(flags, dump.settings.ProductFlags);
+    uint32_t marker = 0;
+    ASSERT_EQ(values.back().bytes.Length(), 4);
+    std::memcpy(&marker, values.back().bytes.Data(), 4);
+    EXPECT_EQ(marker, kSettingsEndMarker);
+    for (size_t i = 1; i < values.size(); ++i)
+        EXPECT_GT(values[i].offset, values[i - 1].offset) << i;
+
+    std::FILE *out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    PrintInstallerDump(dump, out);
+    std::rewind(out);
+    std::string text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+        text.append(buffer, n);
+    std::fclose(out);
+    EXPECT_NE(text.find("counted  u\"Everything Sample\""), std::string::npos);
+    EXPECT_NE(text.find("(the install password)"), std::string::npos);
+    EXPECT_EQ(text.find("open sesame"), std::string::npos);
 }

@@ -43,3 +43,8 @@ foreach(src IN LISTS win_tests)
   set_tests_properties(win.${name} PROPERTIES FIXTURES_REQUIRED wine LABELS wine TIMEOUT 900
                        ENVIRONMENT "${ks_wine_env}")
 endforeach()
+
+# The setup program built again from a copy of the sources in another folder gives the same bytes.
+add_test(NAME build.reproducible
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/tools/reproducible_build.sh ${CMAKE_SOURCE_DIR} ${KS_WIN32_BUILD})
+set_tests_properties(build.reproducible PROPERTIES LABELS pe TIMEOUT 900 RUN_SERIAL TRUE)
