@@ -13,6 +13,9 @@
 // Start-up: from here on a fatal error shows its box and ends through ExitInstaller.
 void RegisterFatalErrorHandler();
 
+// The wide text the box shows for the 8-bit message `text` (read in the run's message code page).
+String FatalMessageText(const char *text);
+
 [[noreturn]] void FatalError(const char *text);
 [[noreturn]] void FatalError(const char16_t *text);
 

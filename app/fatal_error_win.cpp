@@ -20,11 +20,7 @@ constexpr int32_t kFormatBufferUnits = 4096;
 
 void DisplayFatalMessage(const char *text)
 {
-    // The 8-bit text is in the run's message code page: the active language's once the language
-    // table is loaded, the ANSI code page before.
-    String wide;
-    CodePageToWide(String(text), RunMessageCodePage(), wide);
-    ShowErrorBox(wide, g_runMode.silent, LanguageString(kErrorCaptionRow));
+    ShowErrorBox(FatalMessageText(text), g_runMode.silent, LanguageString(kErrorCaptionRow));
 }
 
 void EndInstaller(int code) { ExitInstaller(code); }
@@ -32,6 +28,10 @@ void EndInstaller(int code) { ExitInstaller(code); }
 void EndProcessNow(int code) { ExitProcess(static_cast<UINT>(code)); }
 
 } // namespace
+
+// The 8-bit text is in the run's message code page: the active language's once the language table
+// is loaded, the ANSI code page before.
+String FatalMessageText(const char *text) { return WideFromCodePage(String(text), RunMessageCodePage()); }
 
 void RegisterFatalErrorHandler()
 {

@@ -87,11 +87,7 @@ void ReadInstallationSettings()
     inputs.hooks.expandProductPlaceholders = ExpandProductPlaceholdersIn;
 
     SettingsStream stream(g_setupData.record);
-    const SettingsDecisions decisions = ReadSettings(stream, inputs, g_settings);
-    if (decisions.automaticMode == AutomaticModeChange::On)
-        g_runMode.automatic = true;
-    else if (decisions.automaticMode == AutomaticModeChange::Off)
-        g_runMode.automatic = false;
+    ApplySettingsDecisions(ReadSettings(stream, inputs, g_settings), g_runMode);
 }
 
 // What follows the last setting: the path values the settings decided (the %DesktopShortcuts%

@@ -28,3 +28,7 @@ struct CommandLineOverrides {
 };
 
 extern CommandLineOverrides g_commandLineOverrides;
+
+// What the settings record decides for the run mode (its automatic-mode override), applied to `mode`.
+struct SettingsDecisions;
+void ApplySettingsDecisions(const SettingsDecisions &decisions, RunMode &mode);

@@ -78,3 +78,22 @@ foreach(src IN LISTS win_tests)
   get_filename_component(name ${src} NAME_WE)
   add_dependencies(all_win_tests ${name})
 endforeach()
+
+# Small DLLs with version resources for the version rules of the file step's tests
+# (tests/win/file_step_test.cpp), made here rather than committed as binaries.
+set(ks_versioned_dlls "")
+foreach(version 1.5.0.0 2.0.0.0 2.0.0.1)
+  string(REPLACE "." "," commas ${version})
+  string(REPLACE "." "_" suffix ${version})
+  set(rc ${CMAKE_BINARY_DIR}/versioned/versioned-${version}.rc)
+  file(WRITE ${rc} "1 VERSIONINFO\nFILEVERSION ${commas}\nPRODUCTVERSION ${commas}\nBEGIN\n"
+       "BLOCK \"StringFileInfo\"\nBEGIN\nBLOCK \"040904b0\"\nBEGIN\n"
+       "VALUE \"FileDescription\", \"Kestrival test library\\0\"\n"
+       "VALUE \"FileVersion\", \"${version}\\0\"\nEND\nEND\n"
+       "BLOCK \"VarFileInfo\"\nBEGIN\nVALUE \"Translation\", 0x409, 1200\nEND\nEND\n")
+  add_library(versioned_${suffix} SHARED tests/win/versioned_library.c ${rc})
+  set_target_properties(versioned_${suffix} PROPERTIES OUTPUT_NAME versioned-${version} PREFIX "")
+  target_link_options(versioned_${suffix} PRIVATE -s ${KS_STATIC_LINK})
+  list(APPEND ks_versioned_dlls versioned_${suffix})
+endforeach()
+add_dependencies(all_win_tests ${ks_versioned_dlls})

@@ -42,7 +42,7 @@ private:
     BSTR b_;
 };
 
-HRESULT OpenAuthorizedApplications(ComRef<INetFwAuthorizedApplications> &apps)
+HRESULT OpenProfile(ComRef<INetFwProfile> &profile)
 {
     ComRef<INetFwMgr> manager;
     HRESULT hr = CoCreateInstance(__uuidof(NetFwMgr), nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwMgr),
@@ -52,10 +52,25 @@ HRESULT OpenAuthorizedApplications(ComRef<INetFwAuthorizedApplications> &apps)
     ComRef<INetFwPolicy> policy;
     if (FAILED(hr = manager->get_LocalPolicy(policy.Out())))
         return hr;
+    return policy->get_CurrentProfile(profile.Out());
+}
+
+HRESULT OpenAuthorizedApplications(ComRef<INetFwAuthorizedApplications> &apps)
+{
     ComRef<INetFwProfile> profile;
-    if (FAILED(hr = policy->get_CurrentProfile(profile.Out())))
+    HRESULT hr = OpenProfile(profile);
+    if (FAILED(hr))
         return hr;
     return profile->get_AuthorizedApplications(apps.Out());
+}
+
+HRESULT OpenPorts(ComRef<INetFwOpenPorts> &ports)
+{
+    ComRef<INetFwProfile> profile;
+    HRESULT hr = OpenProfile(profile);
+    if (FAILED(hr))
+        return hr;
+    return profile->get_GloballyOpenPorts(ports.Out());
 }
 
 } // namespace
@@ -87,4 +102,43 @@ HRESULT RemoveFirewallApplication(const String &program)
         return hr;
     Bstr path(program);
     return apps->Remove(path.Get());
+}
+
+HRESULT ConnectFirewall()
+{
+    ComRef<INetFwProfile> profile;
+    return OpenProfile(profile);
+}
+
+HRESULT AddFirewallPort(long port, long protocol, const String &name)
+{
+    ComRef<INetFwOpenPorts> ports;
+    HRESULT hr = OpenPorts(ports);
+    if (FAILED(hr))
+        return hr;
+    {
+        ComRef<INetFwOpenPort> existing;
+        if (SUCCEEDED(ports->Item(port, static_cast<NET_FW_IP_PROTOCOL>(protocol), existing.Out())) && existing.Get())
+            return S_OK;
+    }
+    ComRef<INetFwOpenPort> open;
+    hr = CoCreateInstance(__uuidof(NetFwOpenPort), nullptr, CLSCTX_INPROC_SERVER, __uuidof(INetFwOpenPort),
+                          reinterpret_cast<void **>(open.Out()));
+    if (FAILED(hr))
+        return hr;
+    Bstr label(name);
+    if (FAILED(hr = open->put_Port(port)) ||
+        FAILED(hr = open->put_Protocol(static_cast<NET_FW_IP_PROTOCOL>(protocol))) ||
+        FAILED(hr = open->put_Name(label.Get())) || FAILED(hr = open->put_Enabled(VARIANT_TRUE)))
+        return hr;
+    return ports->Add(open.Get());
+}
+
+HRESULT RemoveFirewallPort(long port, long protocol)
+{
+    ComRef<INetFwOpenPorts> ports;
+    HRESULT hr = OpenPorts(ports);
+    if (FAILED(hr))
+        return hr;
+    return ports->Remove(port, static_cast<NET_FW_IP_PROTOCOL>(protocol));
 }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "core/pending_renames.h"
@@ -80,6 +81,7 @@ struct FileStepLists {
     std::vector<String> sharedFiles;       // wide paths, each with its marker unit (or none)
     PathTextSet installedFiles;            // lower-cased 8-bit path texts of files written now
     String fontList;                       // 8-bit: "\"name\" \"file\" " per font
-    String msiUninstallList;               // 8-bit path text: "\"path\",level\r\n" per package
+    // MSI packages installed with flag 0x80, for the uninstaller: wide path and UI level.
+    std::vector<std::pair<String, int>> msiPackages;
     bool fontsChanged = false;
 };

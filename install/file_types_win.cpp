@@ -83,8 +83,7 @@ void InstallMsiPackage(FileStepInput &input, FileStepLists &lists, const FileRec
     if (run.result == 0) {
         StepLog(input, "OK\r\n");
         if (record.flags & kFileFlagMsiUninstallList)
-            lists.msiUninstallList.Append("\"").Append(PathTextFromWide(destination))
-                .AppendFormat("\",%d\r\n", int(record.msiUiLevel));
+            lists.msiPackages.emplace_back(destination, int(record.msiUiLevel));
         return;
     }
     const String tail = String::FormatWide(u"FAILED code %u: %ls\r\n", run.result,

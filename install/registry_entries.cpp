@@ -36,10 +36,7 @@ int HexDigit(char16_t c)
     return -1;
 }
 
-String Narrow(const char16_t *w, int32_t units)
-{
-    return PathTextFromWide(w, units);
-}
+String Piece(const char16_t *w, int32_t units) { return String(w, units); }
 
 // A number of up to `bits` bits: decimal, "-" decimal (two's complement) or "0x" hexadecimal.
 bool ParseNumber(const String &wide, int bits, uint64_t &value, String &problem)
@@ -57,7 +54,7 @@ bool ParseNumber(const String &wide, int bits, uint64_t &value, String &problem)
     if (hex)
         i += 2;
     if (i >= n) {
-        problem = String::Format("\"%s\" is not a number", Narrow(w, n).Bytes());
+        problem = String::FormatWide(u"\"%s\" is not a number", Piece(w, n).Wide());
         return false;
     }
     uint64_t v = 0;
@@ -65,11 +62,11 @@ bool ParseNumber(const String &wide, int bits, uint64_t &value, String &problem)
     for (; i < n; ++i) {
         int d = hex ? HexDigit(w[i]) : (w[i] >= u'0' && w[i] <= u'9' ? w[i] - u'0' : -1);
         if (d < 0) {
-            problem = String::Format("\"%s\" is not a number", Narrow(w, n).Bytes());
+            problem = String::FormatWide(u"\"%s\" is not a number", Piece(w, n).Wide());
             return false;
         }
         if (v > (limit - uint64_t(d)) / base) {
-            problem = String::Format("%s does not fit in %d bits", Narrow(w, n).Bytes(), bits);
+            problem = String::FormatWide(u"%s does not fit in %d bits", Piece(w, n).Wide(), bits);
             return false;
         }
         v = v * base + uint64_t(d);
@@ -77,7 +74,7 @@ bool ParseNumber(const String &wide, int bits, uint64_t &value, String &problem)
     if (negative) {
         // Down from 2^bits: -1 is all ones; the most negative value of the width is allowed.
         if (v > (limit >> 1) + 1) {
-            problem = String::Format("%s does not fit in %d bits", Narrow(w, n).Bytes(), bits);
+            problem = String::FormatWide(u"%s does not fit in %d bits", Piece(w, n).Wide(), bits);
             return false;
         }
         v = (~v + 1) & limit;
@@ -110,7 +107,7 @@ bool ParseBinary(const String &data, String &bytes, String &problem)
             value = value * 16 + unsigned(d < 0 ? 0 : d);
         }
         if (!good || value > 0xFF) {
-            problem = String::Format("\"%s\" is not a byte in hexadecimal", Narrow(w + start, i - start).Bytes());
+            problem = String::FormatWide(u"\"%s\" is not a byte in hexadecimal", Piece(w + start, i - start).Wide());
             return false;
         }
         bytes.AppendByte(static_cast<char>(value));

@@ -51,7 +51,7 @@ bool RegistryOperationDeletesAtUninstall(int operation);   // 2, 3, 5
 // its terminator (the caller expands the path variables of REG_SZ first); REG_BINARY bytes given
 // as hexadecimal values separated by blanks ("0a 1B ff", "0x" allowed); REG_DWORD and REG_QWORD a
 // decimal number (a leading "-" counts down from 2^32 or 2^64) or a "0x" hexadecimal one, little
-// endian; any other type empty data. False, with `problem` saying what is wrong, for data that
+// endian; any other type empty data. False, with `problem` (wide) saying what is wrong, for data that
 // does not fit its type: a stray character, a byte above ff, a number too large for 32 or 64 bits.
 bool PrepareRegistryData(uint32_t type, const String &data, String &bytes, String &problem);
 

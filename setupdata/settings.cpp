@@ -103,20 +103,34 @@ int32_t ReadListCount(SettingsStream &in, int corruptionCode)
     return count;
 }
 
-void ReadConditionalDeletions(SettingsStream &in, std::vector<FileDeletion> &list)
+// A list ended by a text of its own instead of a count: each entry begins with a zero-ended text,
+// the end text stands where the next entry would. `readRest` reads the entry after its first text;
+// more than `maxEntries` entries raise `corruptionCode`.
+template <typename Entry, typename ReadRest>
+void ReadMarkerEndedList(SettingsStream &in, std::vector<Entry> &list, String Entry::*first,
+                         const char *endText, size_t maxEntries, int corruptionCode, ReadRest readRest)
 {
     for (;;) {
-        FileDeletion entry;
-        in.ReadZeroEnded(entry.path);
-        if (entry.path == String(kConditionalListEnd))
+        Entry entry;
+        in.ReadZeroEnded(entry.*first);
+        if (entry.*first == String(endText))
             return;
-        if (list.size() > size_t(kMaxConditionalBeforeEntry))
-            ReportCorruption(kCorruptConditionalList);
-        entry.condition = in.ReadU8();
-        in.ReadZeroEnded(entry.value);
-        entry.flags = in.ReadU8();
-        list.push_back(static_cast<FileDeletion &&>(entry));
+        if (list.size() >= maxEntries)
+            ReportCorruption(corruptionCode);
+        readRest(entry);
+        list.push_back(static_cast<Entry &&>(entry));
     }
+}
+
+// The list may hold kMaxConditionalBeforeEntry + 1 entries.
+void ReadConditionalDeletions(SettingsStream &in, std::vector<FileDeletion> &list)
+{
+    ReadMarkerEndedList(in, list, &FileDeletion::path, kConditionalListEnd, size_t(kMaxConditionalBeforeEntry) + 1,
+                        kCorruptConditionalList, [&in](FileDeletion &entry) {
+                            entry.condition = in.ReadU8();
+                            in.ReadZeroEnded(entry.value);
+                            entry.flags = in.ReadU8();
+                        });
 }
 
 void ReadAssociations(SettingsStream &in, std::vector<FileAssociation> &list)
@@ -168,19 +182,13 @@ void ReadSavedValues(SettingsStream &in, std::vector<UninstallData> &list)
 
 void ReadProgramsToClose(SettingsStream &in, std::vector<AutoCloseEntry> &list)
 {
-    for (;;) {
-        AutoCloseEntry entry;
-        in.ReadZeroEnded(entry.windowClass);
-        if (entry.windowClass == String(kProgramsToCloseEnd))
-            return;
-        if (list.size() >= size_t(kMaxListEntries))
-            ReportCorruption(kCorruptProgramsToClose);
-        in.ReadZeroEnded(entry.windowTitle);
-        in.ReadZeroEnded(entry.programName);
-        entry.mode = in.ReadU8();
-        entry.phase = in.ReadU8();
-        list.push_back(static_cast<AutoCloseEntry &&>(entry));
-    }
+    ReadMarkerEndedList(in, list, &AutoCloseEntry::windowClass, kProgramsToCloseEnd, size_t(kMaxListEntries),
+                        kCorruptProgramsToClose, [&in](AutoCloseEntry &entry) {
+                            in.ReadZeroEnded(entry.windowTitle);
+                            in.ReadZeroEnded(entry.programName);
+                            entry.mode = in.ReadU8();
+                            entry.phase = in.ReadU8();
+                        });
 }
 
 } // namespace

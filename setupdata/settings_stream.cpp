@@ -123,6 +123,13 @@ bool SettingsStream::ReadBytesOfLength(String &dest, int64_t length)
     return take == length;
 }
 
+bool SettingsStream::TracedText(String &dest, SettingsForm form, bool (SettingsStream::*read)(String &))
+{
+    const int32_t at = position_;
+    const bool outer = BeginValue();
+    return EndText(outer, at, form, dest, (this->*read)(dest));
+}
+
 bool SettingsStream::ReadBytes(String &dest, int32_t count)
 {
     const int32_t at = position_;
@@ -132,9 +139,7 @@ bool SettingsStream::ReadBytes(String &dest, int32_t count)
 
 bool SettingsStream::ReadCountedText(String &dest)
 {
-    const int32_t at = position_;
-    const bool outer = BeginValue();
-    return EndText(outer, at, SettingsForm::Counted, dest, ReadCountedTextUntraced(dest));
+    return TracedText(dest, SettingsForm::Counted, &SettingsStream::ReadCountedTextUntraced);
 }
 
 bool SettingsStream::ReadCountedTextUntraced(String &dest)
@@ -158,26 +163,18 @@ bool SettingsStream::ReadCountedTextUntraced(String &dest)
     return ReadBytesOfLength(dest, length) && ok;
 }
 
-bool SettingsStream::ReadText1(String &dest)
-{
-    const int32_t at = position_;
-    const bool outer = BeginValue();
-    return EndText(outer, at, SettingsForm::Text1, dest, ReadBytesOfLength(dest, ReadU8()));
-}
+bool SettingsStream::ReadText1(String &dest) { return ReadLengthText(dest, SettingsForm::Text1, 1); }
+bool SettingsStream::ReadText2(String &dest) { return ReadLengthText(dest, SettingsForm::Text2, 2); }
+bool SettingsStream::ReadText4(String &dest) { return ReadLengthText(dest, SettingsForm::Text4, 4); }
 
-bool SettingsStream::ReadText2(String &dest)
+// text1, text2, text4: an unsigned 1- or 2-byte length, or a signed 4-byte one whose negative
+// values fail.
+bool SettingsStream::ReadLengthText(String &dest, SettingsForm form, int lengthBytes)
 {
     const int32_t at = position_;
     const bool outer = BeginValue();
-    return EndText(outer, at, SettingsForm::Text2, dest, ReadBytesOfLength(dest, ReadU16()));
-}
-
-bool SettingsStream::ReadText4(String &dest)
-{
-    const int32_t at = position_;
-    const bool outer = BeginValue();
-    const int32_t length = ReadI32();
-    return EndText(outer, at, SettingsForm::Text4, dest, length >= 0 && ReadBytesOfLength(dest, length));
+    const int64_t length = lengthBytes == 1 ? int64_t(ReadU8()) : lengthBytes == 2 ? int64_t(ReadU16()) : int64_t(ReadI32());
+    return EndText(outer, at, form, dest, length >= 0 && ReadBytesOfLength(dest, length));
 }
 
 // The zero-ended forms scan the record in place. The result is that of reading fixed pieces through
@@ -185,9 +182,7 @@ bool SettingsStream::ReadText4(String &dest)
 // text becomes a unit with a zero high byte, as the zero fill makes it) and the read fails.
 bool SettingsStream::ReadZeroEnded(String &dest)
 {
-    const int32_t at = position_;
-    const bool outer = BeginValue();
-    return EndText(outer, at, SettingsForm::ZeroEnded, dest, ReadZeroEndedUntraced(dest));
+    return TracedText(dest, SettingsForm::ZeroEnded, &SettingsStream::ReadZeroEndedUntraced);
 }
 
 bool SettingsStream::ReadZeroEndedUntraced(String &dest)
@@ -204,9 +199,7 @@ bool SettingsStream::ReadZeroEndedUntraced(String &dest)
 
 bool SettingsStream::ReadZeroEndedWide(String &dest)
 {
-    const int32_t at = position_;
-    const bool outer = BeginValue();
-    return EndText(outer, at, SettingsForm::ZeroEndedWide, dest, ReadZeroEndedWideUntraced(dest));
+    return TracedText(dest, SettingsForm::ZeroEndedWide, &SettingsStream::ReadZeroEndedWideUntraced);
 }
 
 bool SettingsStream::ReadZeroEndedWideUntraced(String &dest)

@@ -78,6 +78,8 @@ public:
 private:
     bool ReadBytesOfLength(String &dest, int64_t length);
     bool ReadUntraced(void *dest, int32_t count);
+    bool ReadLengthText(String &dest, SettingsForm form, int lengthBytes);
+    bool TracedText(String &dest, SettingsForm form, bool (SettingsStream::*read)(String &));
     bool ReadCountedTextUntraced(String &dest);
     bool ReadZeroEndedUntraced(String &dest);
     bool ReadZeroEndedWideUntraced(String &dest);

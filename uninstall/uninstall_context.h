@@ -34,8 +34,9 @@ constexpr uint32_t kUninstallFlag2CompletionMessage = 0x40000;
 // have; the procedure then goes on without it. Paths are 8-bit path text where they come from
 // "Uninstall.DAT", wide otherwise.
 struct UninstallSystemSteps {
-    void (*deleteRegistryValue)(const String &valuePath, RegistryView view) = nullptr;   // "!"
-    void (*deleteRegistryKey)(const String &keyPath, RegistryView view) = nullptr;       // "^", "*"
+    // "!" and "^"/"*" records; false with `refusal` set when a protected key was refused.
+    bool (*deleteRegistryValue)(const String &valuePath, RegistryView view, String *refusal) = nullptr;
+    bool (*deleteRegistryKey)(const String &keyPath, RegistryView view, String *refusal) = nullptr;
     void (*removeProductKey)(const String &productRegistry, RegistryView view) = nullptr;
     void (*removeRegistryText)(const String &registryTextWide, RegistryView view) = nullptr;
     void (*restoreAssociation)(const String &recordLine, const String &productName, RegistryView view) = nullptr;
@@ -46,6 +47,8 @@ struct UninstallSystemSteps {
     void (*runBatch)(const String &batch, bool hidden) = nullptr;
 };
 void SetUninstallSystemSteps(const UninstallSystemSteps &steps);
+// The program's own steps (install/ registry, associations, firewall, PATH, taskbar removal).
+UninstallSystemSteps ProgramUninstallSystemSteps();
 const UninstallSystemSteps &GetUninstallSystemSteps();
 
 struct UninstallContext {

@@ -47,6 +47,20 @@ void RefuseRecord(UninstallContext &context, const String &item)
     context.AddFailure(line);
 }
 
+// A registry record refused because it names a key Windows needs: said in the failure summary,
+// like a refused folder, and not kept. Other registry failures report nothing.
+void ReportRefusal(UninstallContext &context, const String &item, bool done, const String &refusal)
+{
+    if (done || refusal.Empty())
+        return;
+    String line(u"Refused to remove the registry entry \"");
+    line.Append(PathTextToWide(item));
+    line.AppendWide(u"\": ");
+    line.Append(refusal);
+    line.AppendWide(u"\r\n");
+    context.AddFailure(line);
+}
+
 void ShowName(const UninstallContext &context, const String &wide)
 {
     if (!context.HasFlag(UninstallFlag::HideNames))
@@ -125,21 +139,22 @@ void RemoveListedItems(UninstallContext &context, const std::vector<String> &lin
         if (String(line).Trim().Empty())
             continue;
         const String item = UninstallRecordItem(line);
+        String refusal;
         switch (UninstallRecordKindOf(line)) {
         case kUninstallFolder:
             folders.push_back(item);
             break;
         case kUninstallRegistryValue:
             if (steps.deleteRegistryValue)
-                steps.deleteRegistryValue(item, context.View());
+                ReportRefusal(context, item, steps.deleteRegistryValue(item, context.View(), &refusal), refusal);
             break;
         case kUninstallRegistryKey:
             if (steps.deleteRegistryKey)
-                steps.deleteRegistryKey(item, context.View());
+                ReportRefusal(context, item, steps.deleteRegistryKey(item, context.View(), &refusal), refusal);
             break;
         case kUninstallRegistryKey64:
             if (steps.deleteRegistryKey)
-                steps.deleteRegistryKey(item, RegistryView::Bits64);
+                ReportRefusal(context, item, steps.deleteRegistryKey(item, RegistryView::Bits64, &refusal), refusal);
             break;
         case kUninstallFile:
             ShowName(context, PathTextToWide(item));

@@ -237,7 +237,7 @@ void FinishWithoutFailures(UninstallContext &c)
     RunEntryBatch(c, kBatch2Value, c.HasFlag(UninstallFlag::HideBatch2));
     c.entry->Close();
     // The entry goes last: while it exists the product can be uninstalled again.
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, c.keyPath, RegistryView::Native);
+    RegistryDeleteTree(HKEY_LOCAL_MACHINE, c.keyPath, RegistryView::Native);
 }
 
 void Restart(const UninstallContext &c)

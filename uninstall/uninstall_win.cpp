@@ -90,5 +90,6 @@ bool UninstallProduct(const String &productName, bool silent, bool automatic)
     context.installFolder = installFolder;
     context.installFolder.TrimWide();
     WidePathStripTrailingBackslash(context.installFolder);
+    SetUninstallSystemSteps(ProgramUninstallSystemSteps());
     return RemoveInstalledProduct(context);
 }

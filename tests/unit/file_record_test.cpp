@@ -109,12 +109,7 @@ TEST(FileRecord, HandBuiltRecordHeaderIsReadFieldByField)
     EXPECT_EQ(read.type, kFileTypeMsiPackage);
     EXPECT_EQ(read.flags, kFileFlagDesktopShortcut | kFileFlagUninstallFolder);
     EXPECT_EQ(read.attributes, 0x27);
-    EXPECT_EQ(read.time.year, 2024);
-    EXPECT_EQ(read.time.month, 2);
-    EXPECT_EQ(read.time.day, 29);
-    EXPECT_EQ(read.time.hour, 23);
-    EXPECT_EQ(read.time.minute, 59);
-    EXPECT_EQ(read.time.second, 58);
+    EXPECT_TRUE(read.time == (DateTime{2024, 2, 29, 23, 59, 58}));
     EXPECT_EQ(read.version, String("4.5.6\xC3\xA9"));
     EXPECT_EQ(read.shortcutIcon, String("icon.ico"));
     EXPECT_EQ(read.arguments, String("/q \xE9"));

@@ -10,17 +10,9 @@
 
 namespace {
 
-// Formats without the compiler's format check, for conversions it reads otherwise (%ls wants
-// wchar_t, which is 32 bits on the host).
-String UncheckedFormat(const char *format, ...)
-{
-    String out;
-    va_list args;
-    va_start(args, format);
-    FormatAppendV(out, format, args);
-    va_end(args);
-    return out;
-}
+// String::Format without the compiler's format check, for conversions it reads otherwise (%ls
+// wants wchar_t, which is 32 bits on the host): a call through a pointer is not checked.
+String (*const UncheckedFormat)(const char *format, ...) = &String::Format;
 
 } // namespace
 

@@ -128,101 +128,105 @@ TEST(SettingsFixture, HandBuiltRecordIsReadItemByItem)
     ASSERT_EQ(CorruptionCodeOf([&] { decisions = ReadSettings(in, inputs, s); }), 0);
     EXPECT_TRUE(in.AtEnd());
 
+    // The texts, each against the item it was built as.
+    const struct {
+        String Settings::*field;
+        const char *name;
+        String expected;
+    } texts[] = {
+        {&Settings::TaskbarText, "TaskbarText", String(u"Task")},
+        {&Settings::DisplayTitle, "DisplayTitle", String(u"Title")},
+        {&Settings::Publisher, "Publisher", String("Pub")},
+        {&Settings::DisplayName, "DisplayName", String(u"Prod")},
+        {&Settings::ProductDescription, "ProductDescription", String(u"Desc")},
+        {&Settings::SharedPath, "SharedPath", String(u"Shared")},
+        {&Settings::SharedSubfolder, "SharedSubfolder", String(u"Sub")},
+        {&Settings::ProductStartMenu, "ProductStartMenu", String(u"Menu")},
+        {&Settings::DisplayVersion, "DisplayVersion", String("1.2.3")},
+        {&Settings::DisplayVersionWide, "DisplayVersionWide", String(u"1.2.3")},
+        {&Settings::InstallFolderSetting, "InstallFolderSetting", String(u"D:\\Apps")},
+        {&Settings::InstallFolder, "InstallFolder", String(u"D:\\Apps")},
+        {&Settings::ProductRegistry, "ProductRegistry", String(u"Reg")},
+        {&Settings::MsiBlock, "MsiBlock", String("MSI!")},
+        {&Settings::RegistryText, "RegistryText", String("regtext")},
+        {&Settings::GreetingLink, "GreetingLink", String("link")},
+        {&Settings::UninstallSubdir, "UninstallSubdir", String(u"USub")},
+        {&Settings::UninstallerFileName, "UninstallerFileName", String("unins.exe")},
+        {&Settings::UninstallName, "UninstallName", String(u"UName")},
+        {&Settings::EarlierFolderValue, "EarlierFolderValue", String("HKLM\\x")},
+        {&Settings::BannerHeadline, "BannerHeadline", String(u"Banner")},
+        {&Settings::TitleFont, "TitleFont", String("Arial")},
+        {&Settings::BackgroundBitmap, "BackgroundBitmap", String("BMP")},
+        {&Settings::CopyrightFont, "CopyrightFont", String("Tahoma")},
+        {&Settings::RequiredProductName, "RequiredProductName", String("ReqName")},
+        {&Settings::RequiredProductDisplayName, "RequiredProductDisplayName", String("ReqDisplay")},
+        {&Settings::RequiredProductMinVersion, "RequiredProductMinVersion", String("2.0")},
+        {&Settings::StartSound, "StartSound", String("WAV")},
+        {&Settings::DesktopFolder, "DesktopFolder", String(u"Desk")},
+        {&Settings::DesktopFolderNarrow, "DesktopFolderNarrow", String("Desk")},
+        {&Settings::FileStepBlock, "FileStepBlock", String("FSB")},
+        {&Settings::PreInstallBatch, "PreInstallBatch", String("b1")},
+        {&Settings::PostInstallBatch, "PostInstallBatch", String("b2")},
+        {&Settings::ExitBatch, "ExitBatch", String("b3")},
+        {&Settings::UninstallBatch1, "UninstallBatch1", String("b4")},
+        {&Settings::UninstallBatch2, "UninstallBatch2", String("b5")},
+        {&Settings::UpgradeBatch, "UpgradeBatch", String("b6")},
+        {&Settings::ReinstallBatch, "ReinstallBatch", String("b7")},
+        {&Settings::LaunchOnExit, "LaunchOnExit", String("launch")},
+        {&Settings::InstallNotifyURL, "InstallNotifyURL", String("inst-url")},
+        {&Settings::WizardNotifyURL, "WizardNotifyURL", String("wiz-url")},
+        {&Settings::NotifyURL, "NotifyURL", String("notify-url")},
+        {&Settings::GreetingText, "GreetingText", String("greet")},
+        {&Settings::WarningVersion, "WarningVersion", String("0.9")},
+        {&Settings::NoDowngradeBelow, "NoDowngradeBelow", String("0.5")},
+        {&Settings::InstallPassword, "InstallPassword", String("pw")},
+        {&Settings::MinUpgradableVersion, "MinUpgradableVersion", String("min-up")},
+        {&Settings::AssociationText, "AssociationText", String("assoc")},
+        {&Settings::AddToPathSubfolder, "AddToPathSubfolder", String("path-sub")},
+        {&Settings::UninstallRecordStream, "UninstallRecordStream", String("URS")},
+    };
+    for (const auto &t : texts)
+        EXPECT_EQ(s.*t.field, t.expected) << t.name;
     EXPECT_EQ(s.ProductFlags, kFlags);
     EXPECT_EQ(s.ProductFlags2, ProductFlag2::Blowfish);
     EXPECT_EQ(s.AutomaticModeOverride, 2);
     EXPECT_EQ(decisions.automaticMode, AutomaticModeChange::Off);
-    EXPECT_EQ(s.TaskbarText, String(u"Task"));
-    EXPECT_EQ(s.DisplayTitle, String(u"Title"));
     EXPECT_EQ(s.TitleSize, 12.5);
     EXPECT_EQ(s.ProgressWindowPosition, 3);
     EXPECT_EQ(s.StatusDisplayTime, 1234);
     EXPECT_EQ(s.ShortcutMode, 1);
-    EXPECT_EQ(s.UninstallerDate.year, 2025);
-    EXPECT_EQ(s.UninstallerDate.month, 6);
-    EXPECT_EQ(s.UninstallerDate.day, 7);
-    EXPECT_EQ(s.UninstallerDate.hour, 8);
-    EXPECT_EQ(s.UninstallerDate.minute, 9);
-    EXPECT_EQ(s.UninstallerDate.second, 10);
-    EXPECT_EQ(s.Publisher, String("Pub"));
-    EXPECT_EQ(s.DisplayName, String(u"Prod"));
-    EXPECT_EQ(s.ProductDescription, String(u"Desc"));
+    EXPECT_TRUE(s.UninstallerDate == (DateTime{2025, 6, 7, 8, 9, 10}));
     EXPECT_EQ(s.Bitness, 2);
     EXPECT_EQ(s.SharedFolderBase, 4);
-    EXPECT_EQ(s.SharedPath, String(u"Shared"));
-    EXPECT_EQ(s.SharedSubfolder, String(u"Sub"));
-    EXPECT_EQ(s.ProductStartMenu, String(u"Menu"));
-    EXPECT_EQ(s.DisplayVersion, String("1.2.3"));
-    EXPECT_EQ(s.DisplayVersionWide, String(u"1.2.3"));
-    EXPECT_EQ(s.InstallFolderSetting, String(u"D:\\Apps"));
-    EXPECT_EQ(s.InstallFolder, String(u"D:\\Apps"));
-    EXPECT_EQ(s.ProductRegistry, String(u"Reg"));
-    EXPECT_EQ(s.MsiBlock, String("MSI!"));
-    EXPECT_EQ(s.RegistryText, String("regtext"));
     EXPECT_EQ(s.BitmapSize, 55);
     EXPECT_EQ(s.StretchMode, 2);
-    EXPECT_EQ(s.GreetingLink, String("link"));
     EXPECT_EQ(s.LicenceDocuments, (std::vector<String>{String("L1"), String("L2")}));
     EXPECT_EQ(s.ReadmeDocuments, (std::vector<String>{String("R1")}));
-    EXPECT_EQ(s.UninstallSubdir, String(u"USub"));
-    EXPECT_EQ(s.UninstallerFileName, String("unins.exe"));
-    EXPECT_EQ(s.UninstallName, String(u"UName"));
-    EXPECT_EQ(s.EarlierFolderValue, String("HKLM\\x"));
-    EXPECT_EQ(s.BannerHeadline, String(u"Banner"));
     EXPECT_EQ(s.PictureFrameStyle, 7);
     EXPECT_EQ(s.TitleColor, 0x112233u);
     EXPECT_EQ(s.TitleShadow, 8);
     EXPECT_EQ(s.TitlePosition, 9);
-    EXPECT_EQ(s.TitleFont, String("Arial"));
     EXPECT_EQ(s.TopColor, 0x445566u);
     EXPECT_EQ(s.BottomColor, 0x778899u);
     EXPECT_FALSE(s.MonoColor);
-    EXPECT_EQ(s.BackgroundBitmap, String("BMP"));
     EXPECT_EQ(s.BitmapTPI, 96);
     EXPECT_EQ(s.CopyrightPos, 1);
     EXPECT_EQ(s.CopyrightColor, 0xAABBCCu);
     EXPECT_EQ(s.CopyrightSize, 9.5);
     EXPECT_EQ(s.CopyrightText, String(u"(c)"));
-    EXPECT_EQ(s.CopyrightFont, String("Tahoma"));
-    EXPECT_EQ(s.RequiredProductName, String("ReqName"));
-    EXPECT_EQ(s.RequiredProductDisplayName, String("ReqDisplay"));
-    EXPECT_EQ(s.RequiredProductMinVersion, String("2.0"));
-    EXPECT_EQ(s.StartSound, String("WAV"));
-    EXPECT_EQ(s.DesktopFolder, String(u"Desk"));
-    EXPECT_EQ(s.DesktopFolderNarrow, String("Desk"));
-    EXPECT_EQ(s.FileStepBlock, String("FSB"));
-    EXPECT_EQ(s.PreInstallBatch, String("b1"));
-    EXPECT_EQ(s.PostInstallBatch, String("b2"));
-    EXPECT_EQ(s.ExitBatch, String("b3"));
-    EXPECT_EQ(s.UninstallBatch1, String("b4"));
-    EXPECT_EQ(s.UninstallBatch2, String("b5"));
-    EXPECT_EQ(s.UpgradeBatch, String("b6"));
-    EXPECT_EQ(s.ReinstallBatch, String("b7"));
     for (size_t i = 0; i < s.Reserved.size(); ++i)
         EXPECT_EQ(s.Reserved[i], i + 1) << i;
     EXPECT_EQ(s.UnsupportedSystems, 0x20000u);
     EXPECT_EQ(s.ReadFileDataFromFile, 1);
     EXPECT_EQ(s.EndTexts[0], String("e0"));
     EXPECT_EQ(s.EndTexts[1], String("e1"));
-    EXPECT_EQ(s.LaunchOnExit, String("launch"));
-    EXPECT_EQ(s.InstallNotifyURL, String("inst-url"));
-    EXPECT_EQ(s.WizardNotifyURL, String("wiz-url"));
     EXPECT_EQ(s.EndTexts[2], String("e2"));
     EXPECT_EQ(s.EndTexts[3], String("e3"));
     EXPECT_EQ(s.EndTexts[4], String("e4"));
     EXPECT_EQ(s.EndTexts[5], String("e5"));
-    EXPECT_EQ(s.NotifyURL, String("notify-url"));
-    EXPECT_EQ(s.GreetingText, String("greet"));
-    EXPECT_EQ(s.WarningVersion, String("0.9"));
-    EXPECT_EQ(s.NoDowngradeBelow, String("0.5"));
-    EXPECT_EQ(s.InstallPassword, String("pw"));
-    EXPECT_EQ(s.MinUpgradableVersion, String("min-up"));
-    EXPECT_EQ(s.AssociationText, String("assoc"));
-    EXPECT_EQ(s.AddToPathSubfolder, String("path-sub"));
     EXPECT_EQ(s.ExtraSpace, 123456789012);
     for (int i = 0; i < kDialogVariantCount; ++i)
         EXPECT_EQ(s.DialogVariants[size_t(i)], 11 + i) << i;
-    EXPECT_EQ(s.UninstallRecordStream, String("URS"));
 
     ASSERT_EQ(s.ConditionalDeletions.size(), 1u);
     EXPECT_EQ(s.ConditionalDeletions[0].path, String("a.tmp"));

@@ -358,29 +358,34 @@ TEST_F(SettingsRecord, SilentModeForcesTheFlagWord)
     }
 }
 
-// The override is the caller's to apply: the reader returns it.
+// The reader returns the override; the run mode takes it over.
 TEST_F(SettingsRecord, AutomaticModeOverrideSwitchesOffAutomaticButNotSilent)
 {
     struct Case {
         const char *name;
+        bool automatic;
         bool silent;
         uint8_t override;
-        AutomaticModeChange expected;
+        bool expected;
     };
     const Case cases[] = {
-        {"override 2", false, 2, AutomaticModeChange::Off},
-        {"/silent, override 2", true, 2, AutomaticModeChange::None},
-        {"override 1", false, 1, AutomaticModeChange::On},
-        {"/silent, override 1", true, 1, AutomaticModeChange::On},
-        {"override 0", false, 0, AutomaticModeChange::None},
-        {"override 3", false, 3, AutomaticModeChange::None},
+        {"/a, override 2", true, false, 2, false},
+        {"/silent, override 2", true, true, 2, true},
+        {"none, override 1", false, false, 1, true},
+        {"/a, override 0", true, false, 0, true},
+        {"none, override 3", false, false, 3, false},
     };
     for (const Case &c : cases) {
         g_inputs.silent = c.silent;
         Settings s = Minimal();
         s.AutomaticModeOverride = c.override;
         EXPECT_EQ(Read(Write(s)).AutomaticModeOverride, c.override) << c.name;
-        EXPECT_EQ(g_decisions.automaticMode, c.expected) << c.name;
+        RunMode mode;
+        mode.automatic = c.automatic;
+        mode.silent = c.silent;
+        ApplySettingsDecisions(g_decisions, mode);
+        EXPECT_EQ(mode.automatic, c.expected) << c.name;
+        EXPECT_EQ(mode.silent, c.silent) << c.name;
     }
 }
 

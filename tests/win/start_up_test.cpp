@@ -9,9 +9,11 @@
 
 #include "app/exit.h"
 #include "app/fatal_error.h"
+#include "core/codepage.h"
 #include "core/crash_win.h"
 #include "core/fatal.h"
 #include "core/system_library_win.h"
+#include "setupdata/language.h"
 
 namespace {
 
@@ -62,6 +64,45 @@ TEST(StartUpDeathTest, WideFatalErrorIsFormattedAndPassedOnAsAnsiText)
             FatalErrorFormat(u"Error #%d: %ls", 42, L"Setup \u4e2d");
         },
         testing::ExitedWithCode(1), "^hook\\[Error #42: Setup \\?\\]display\\[Error #42: Setup \\?\\]$");
+}
+
+// The fatal path carries its message as 8-bit text in the active language's code page: a Cyrillic
+// message reaches the box whole, where the ANSI code page of an English system made it "?".
+TEST(FatalPathCodePage, MessagesTravelInTheActiveLanguagesCodePage)
+{
+    const String cyrillic(u"\u041e\u0448\u0438\u0431\u043a\u0430 13");
+    LanguageTable table;
+    table.names = {String(u"English"), String(u"Russian")};
+    table.rows.assign(14, {String(u"x"), String(u"y")});
+    table.rows[13][1] = cyrillic;
+    SetActiveLanguage(table, 1);
+    SetRunLanguage(&table, nullptr);
+    const String narrow = LanguageStringNarrow(kCorruptionMessageRow);
+    EXPECT_EQ(RunMessageCodePage(), kCodePageUtf8);
+    EXPECT_EQ(FatalMessageText(narrow.Bytes()), cyrillic);
+    // Without a table the ANSI code page stands, as before the settings are read.
+    SetRunLanguage(nullptr, nullptr);
+    EXPECT_EQ(FatalMessageText("plain"), String(u"plain"));
+    EXPECT_EQ(RunMessageCodePage(), kCodePageAnsi);
+}
+
+TEST(StartUpDeathTest, WideFatalErrorUsesTheActiveLanguagesCodePage)
+{
+    EXPECT_EXIT(
+        {
+            static LanguageTable table;
+            table.names = {String(u"Russian")};
+            table.rows = {{String(u"\u041e\u0448\u0438\u0431\u043a\u0430")}};
+            SetActiveLanguage(table, 0);
+            SetRunLanguage(&table, nullptr);
+            AddFatalHook([](const char *message) {
+                Print("hook[");
+                Print(FatalMessageText(message) == String(u"Error \u0416") ? "whole" : "damaged");
+                Print("]");
+            });
+            FatalErrorFormat(u"Error %ls", L"\u0416");
+        },
+        testing::ExitedWithCode(1), "^hook\\[whole\\]$");
 }
 
 TEST(StartUpDeathTest, ExitStepsRunInTheirOrderThenTheProcessEnds)
