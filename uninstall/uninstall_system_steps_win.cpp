@@ -3,6 +3,7 @@
 
 #include "install/association_rules.h"
 #include "install/associations_win.h"
+#include "install/batch_win.h"
 #include "install/firewall_rules_win.h"
 #include "install/path_env_win.h"
 #include "install/registry_removal_win.h"
@@ -28,6 +29,8 @@ void RemoveFirewallLines(const std::vector<String> &lines, const String &install
 // Removal reports nothing; a PATH that cannot be written keeps the folder, which harms nothing.
 void RemovePathFolder(const String &folder) { RemoveFromSystemPath(folder); }
 void Unpin(const String &shortcut) { UnpinFromTaskbar(shortcut); }
+// The uninstall batches run without a name; their result does not change the removal.
+void RunUninstallBatch(const String &batch, bool hidden) { RunBatch(batch, hidden, nullptr); }
 
 } // namespace
 
@@ -42,5 +45,6 @@ UninstallSystemSteps ProgramUninstallSystemSteps()
     steps.removeFirewall = RemoveFirewallLines;
     steps.removeFromPath = RemovePathFolder;
     steps.unpinFromTaskbar = Unpin;
+    steps.runBatch = RunUninstallBatch;
     return steps;
 }
