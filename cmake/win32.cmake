@@ -27,7 +27,22 @@ target_compile_definitions(ks_program PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEA
 target_link_libraries(ks_program PUBLIC ${KS_ZLIB_STATIC} ole32 oleaut32 uuid shell32 shlwapi
                       advapi32 user32 gdi32 comctl32 comdlg32 version winmm)
 
+# The program's pictures, drawn by a script into the build folder where the resource script finds
+# them.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(KS_BITMAP_DIR ${CMAKE_BINARY_DIR}/res)
+set(KS_BITMAPS side_picture banner button_accept button_cancel button_browse button_retry)
+list(TRANSFORM KS_BITMAPS PREPEND ${KS_BITMAP_DIR}/ OUTPUT_VARIABLE ks_bitmap_files)
+list(TRANSFORM ks_bitmap_files APPEND .bmp)
+add_custom_command(OUTPUT ${ks_bitmap_files}
+                   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_bitmaps.py ${KS_BITMAP_DIR}
+                   DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_bitmaps.py
+                   COMMENT "Drawing the program's pictures")
+add_custom_target(ks_bitmaps DEPENDS ${ks_bitmap_files})
+
 add_executable(kestrival-setup WIN32 app/main_win.cpp app/cxx_runtime_win.cpp res/setup.rc)
+add_dependencies(kestrival-setup ks_bitmaps)
+target_include_directories(kestrival-setup PRIVATE ${KS_BITMAP_DIR})
 target_compile_options(kestrival-setup PRIVATE ${KS_WARNINGS} ${KS_SIZE_FLAGS})
 target_link_libraries(kestrival-setup PRIVATE ks_program)
 # A 4 KiB file alignment puts every section on a page of the file, so the loader maps the image
@@ -41,7 +56,7 @@ target_link_options(kestrival-setup PRIVATE -municode -mwindows ${KS_STATIC_LINK
 target_compile_options(kestrival-setup PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
 target_compile_options(ks_program PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
 set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/setup.ico")
+  "${CMAKE_SOURCE_DIR}/res/setup.manifest;${CMAKE_SOURCE_DIR}/res/setup.ico;${CMAKE_SOURCE_DIR}/res/pages.rc;${CMAKE_SOURCE_DIR}/res/page_ids.h;${ks_bitmap_files}")
 
 # Test launcher: starts a program with a literal command line (wine re-quotes its own arguments).
 add_executable(launch tests/tools/launch.c)
@@ -75,6 +90,16 @@ foreach(src IN LISTS win_tests)
   get_filename_component(name ${src} NAME_WE)
   add_dependencies(all_win_tests ${name})
 endforeach()
+
+# The wizard pages with a sample product's settings, for the Wine tests of the pages (it takes the
+# built-in English texts of the packer as its language table).
+add_executable(wizard-walk WIN32 tests/tools/wizard_walk_win.cpp pack/default_language.cpp res/setup.rc)
+add_dependencies(wizard-walk ks_bitmaps)
+target_include_directories(wizard-walk PRIVATE ${KS_BITMAP_DIR})
+target_compile_options(wizard-walk PRIVATE ${KS_WARNINGS})
+target_link_libraries(wizard-walk PRIVATE ks_program)
+target_link_options(wizard-walk PRIVATE -municode ${KS_STATIC_LINK} -s)
+add_dependencies(all_win_tests wizard-walk)
 
 # Small DLLs with version resources for the version rules of the file step's tests
 # (tests/win/file_step_test.cpp), made here rather than committed as binaries.

@@ -18,6 +18,7 @@
 #include "core/pending_renames.h"
 #include "core/string.h"
 #include "setupdata/file_record.h"
+#include "uninstall/uninstall_data.h"
 
 struct FileData;
 
@@ -35,12 +36,6 @@ constexpr uint64_t NoPathsOnStatus = 0x2000000000000;
 // A record of this name shows language string 54 on the status line instead of its path.
 constexpr char kReservedStatusName[] = "b/0@+";
 
-// Uninstall list kinds passed to FileStepHooks::uninstallRecord.
-constexpr char kUninstallFile = 0;
-constexpr char kUninstallFolder = '~';
-constexpr char kUninstallRegistryKey = '^';
-constexpr char kUninstallRegistryKey64 = '*';
-
 // Shared-file markers appended to a path in the shared-file list.
 constexpr char16_t kSharedMarkerPermanent = u' ';
 constexpr char16_t kSharedMarkerCom = u'^';
@@ -50,7 +45,8 @@ struct FileStepHooks {
     void (*logText)(const char *text) = nullptr;            // 8-bit (Windows-1252) log text
     void (*logWide)(const String &wide) = nullptr;          // wide log text
     void (*failure)(const String &wide) = nullptr;          // appended to the failure summary
-    void (*uninstallRecord)(const String &wide, char kind) = nullptr;
+    // The path (wide) and its kind (uninstall/uninstall_data.h: file, folder, registry key).
+    void (*uninstallRecord)(const String &wide, UninstallRecordKind kind) = nullptr;
     // A type 0 record with shortcut flags, or a type 5 record: its shortcut for the shortcut list.
     void (*shortcut)(const FileRecord &record, const String &destinationWide) = nullptr;
     void (*status)(const String &wide) = nullptr;

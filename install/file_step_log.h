@@ -18,7 +18,7 @@ inline void StepFailure(const FileStepInput &input, const String &wide)
     if (input.hooks.failure)
         input.hooks.failure(wide);
 }
-inline void StepUninstallRecord(const FileStepInput &input, const String &wide, char kind)
+inline void StepUninstallRecord(const FileStepInput &input, const String &wide, UninstallRecordKind kind)
 {
     if (input.hooks.uninstallRecord)
         input.hooks.uninstallRecord(wide, kind);

@@ -111,7 +111,7 @@ void RegisterApplet(FileStepInput &input, const FileRecord &record, const String
     StepLogWide(input, String::FormatWide(u"Registering control panel applet \"%ls\"...", name.Wide()));
 
     const RegistryView view = input.bits64 ? RegistryView::Bits64 : RegistryView::Native;
-    const char kind = input.bits64 ? kUninstallRegistryKey64 : kUninstallRegistryKey;
+    const UninstallRecordKind kind = input.bits64 ? kUninstallRegistryKey64 : kUninstallRegistryKey;
     String clsid(kClsidKey);
     clsid.Append(classId);
     LONG result = CreateWithDefault(HKEY_LOCAL_MACHINE, clsid, name, view);

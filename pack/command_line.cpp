@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ const char kUsage[] =
     "Usage:\n"
     "  kestrival-pack PROJECT -o OUTPUT [options]   write an installer\n"
     "  kestrival-pack --dump INSTALLER              show what an installer holds\n"
+    "  kestrival-pack --extract DIR INSTALLER       write out the files an installer holds\n"
     "  kestrival-pack --help                        show this text\n"
     "\n"
     "PROJECT is a project file (TOML) naming the product and its files; see README.md,\n"
@@ -46,6 +48,7 @@ const char kUsage[] =
     "  -v, --verbose         one line per file packed\n"
     "  --werror              treat warnings as errors (no installer is written)\n"
     "  --dump INSTALLER      read an installer back and print its header, settings and files\n"
+    "  --extract DIR INSTALLER  write the installer's files below DIR (an empty or new folder)\n"
     "  -h, --help            this text\n"
     "  --version             the packer's version\n"
     "\n"
@@ -113,7 +116,7 @@ int FinishOutput(int status)
 
 int RunPackCommand(int argc, char **argv)
 {
-    std::string project, output, dump;
+    std::string project, output, dump, extract;
     PackOptions options;
     options.stub = KS_DEFAULT_STUB;
     bool quiet = false;
@@ -138,6 +141,9 @@ int RunPackCommand(int argc, char **argv)
         } else if (arg == "--dump") {
             if (!value(dump))
                 return Usage("--dump needs the installer's path");
+        } else if (arg == "--extract") {
+            if (!value(extract))
+                return Usage("--extract needs the folder to write the files to");
         } else if (arg == "--level") {
             std::string text;
             int64_t level;
@@ -178,9 +184,22 @@ int RunPackCommand(int argc, char **argv)
 
     try {
         if (!dump.empty()) {
-            if (!project.empty() || !output.empty())
+            if (!project.empty() || !output.empty() || !extract.empty())
                 return Usage("--dump takes only the installer's path");
             PrintInstallerDump(DumpInstaller(dump), stdout);
+            return FinishOutput(kExitDone);
+        }
+        if (!extract.empty()) {
+            if (project.empty() || !output.empty())
+                return Usage("--extract DIR takes the installer's path");
+            std::error_code error;
+            if (std::filesystem::exists(extract, error) && !std::filesystem::is_empty(extract, error))
+                throw PackError("the folder " + extract + " to extract to is not empty");
+            const InstallerDump d = DumpInstaller(project, extract);
+            if (options.verbose)
+                for (const DumpedFile &f : d.files)
+                    std::printf("  %s (%d bytes)\n", std::string(f.record.name.Bytes(), f.record.name.Length()).c_str(),
+                                f.size);
             return FinishOutput(kExitDone);
         }
         if (project.empty())

@@ -1,7 +1,9 @@
 #include "pack/installer_dump.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <string>
 #include <sys/mman.h>
@@ -13,6 +15,7 @@
 #include "core/path_text.h"
 #include "core/program_title.h"
 #include "pack/pack_error.h"
+#include "pack/pe_info.h"
 #include "setupdata/checksum.h"
 #include "setupdata/corruption.h"
 #include "setupdata/pe_image.h"
@@ -95,7 +98,28 @@ private:
     std::vector<DumpedSettingsValue> &values_;
 };
 
-void ReadInstaller(const MappedFile &file, InstallerDump &dump)
+// Writes one file's content below `folder`; the record name (Windows separators) must stay below it.
+void ExtractFile(const std::string &folder, const FileRecord &record, const uint8_t *content, int32_t size)
+{
+    String wide = PathTextToWide(record.name, kCodePageWindows1252), utf8;
+    CodePageFromWide(wide, kCodePageUtf8, nullptr, utf8);
+    std::string name(utf8.Bytes(), size_t(utf8.Length()));
+    std::replace(name.begin(), name.end(), '\\', '/');
+    const std::filesystem::path relative = std::filesystem::path(name).lexically_normal();
+    if (relative.empty() || relative.is_absolute() || *relative.begin() == "..")
+        throw PackError("the file record \"" + name + "\" names a place outside the folder to extract to");
+    const std::filesystem::path target = std::filesystem::path(folder) / relative;
+    std::error_code error;
+    std::filesystem::create_directories(target.parent_path(), error);
+    FILE *out = std::fopen(target.c_str(), "wb");
+    if (!out)
+        ThrowSystemError("cannot create " + target.string());
+    const bool written = std::fwrite(content, 1, size_t(size), out) == size_t(size);
+    if (std::fclose(out) != 0 || !written)
+        ThrowSystemError("cannot write " + target.string());
+}
+
+void ReadInstaller(const MappedFile &file, InstallerDump &dump, const std::string &extractTo)
 {
     SetupSectionLocation location;
     if (!LocateSetupSectionInFile(file.Bytes(), file.Size(), location))
@@ -152,6 +176,8 @@ void ReadInstaller(const MappedFile &file, InstallerDump &dump)
         file.size = container.header.fileSizes[size_t(i)];
         const uint8_t *content = ReadFileContent(cursor, file.size);
         file.contentChecksum = SetupChecksum(content, file.size);
+        if (!extractTo.empty())
+            ExtractFile(extractTo, file.record, content, file.size);
         dump.files.push_back(std::move(file));
     }
     CloseFileData(data);
@@ -320,14 +346,21 @@ void PrintSettingsRecord(FILE *out, const std::vector<DumpedSettingsValue> &valu
 
 } // namespace
 
-InstallerDump DumpInstaller(const std::string &path)
+InstallerDump DumpInstaller(const std::string &path, const std::string &extractTo)
 {
     InstallerDump dump;
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw PackError(path + " is a folder, not an installer");
     const MappedFile file(path);
     dump.fileSize = file.Size();
+    PeInfo pe;
+    if (!ReadPeInfo(file.Bytes(), file.Size(), pe))
+        throw PackError(path + " is not a Windows program, so not an installer");
+    dump.signatureBytes = pe.certificateSize;
     const ReaderFailuresThrow failuresThrow;
     try {
-        ReadInstaller(file, dump);
+        ReadInstaller(file, dump, extractTo);
     } catch (const CorruptionFound &c) {
         throw PackError(path + ": the setup data is corrupt (code " + std::to_string(c.code) +
                         "; the codes are listed in README.md)");
@@ -347,6 +380,9 @@ void PrintInstallerDump(const InstallerDump &dump, FILE *out)
     p.Number("RawSize", dump.sectionRawSize);
     p.Hex("VirtualAddress", dump.sectionVirtualAddress);
     p.Number("VirtualSize", dump.sectionVirtualSize);
+    p.Line("Signature", dump.signatureBytes ? "present (" + std::to_string(dump.signatureBytes) +
+                                                  " bytes of certificate table)"
+                                            : std::string("none"));
 
     p.Section("header");
     p.Line("Version", std::string(h.version.Bytes(), size_t(h.version.Length())));

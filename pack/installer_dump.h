@@ -34,13 +34,16 @@ struct InstallerDump {
     uint32_t sectionVirtualSize = 0;
     SetupHeader header;
     uint32_t imageChecksum = 0;     // computed over the program's leading part
+    uint32_t signatureBytes = 0;    // the certificate table's size; 0: not signed
     Settings settings;
     std::vector<DumpedSettingsValue> settingsRecord;   // every value the reader read, in order
     std::vector<DumpedFile> files;
 };
 
 // Throws PackError naming what is wrong (not an installer, or the setup data's corruption code).
-InstallerDump DumpInstaller(const std::string &path);
+// With `extractTo`, every file's content is also written below that folder under its record name,
+// as the record reader hands it over (one record in memory at a time).
+InstallerDump DumpInstaller(const std::string &path, const std::string &extractTo = std::string());
 
 // The dump as readable text.
 void PrintInstallerDump(const InstallerDump &dump, FILE *out);

@@ -14,6 +14,7 @@
 #include "pack/pack_error.h"
 #include "pack/progress.h"
 #include "pack/project_files.h"
+#include "pack/signing.h"
 #include "pack/stub_check.h"
 #include "setupdata/blowfish.h"
 #include "setupdata/checksum.h"
@@ -207,11 +208,28 @@ PackSummary PackInstaller(const Project &project, const PackOptions &options)
         throw PackError("the setup data header changed its length while the installer was written");
     out.WriteAt(sectionStart, finalHeader.Bytes(), size_t(finalHeader.Length()));
 
+    // The PE checksum of the whole output, as Windows' tools compute it (signing tools set it
+    // again for the signed file).
+    const uint64_t peChecksumField = location.peHeaderOffset + 88;
+    PeChecksum peChecksum(peChecksumField);
+    out.ReadBack([&](const void *bytes, size_t length) { peChecksum.Add(bytes, length); });
+    uint8_t checksumBytes[4];
+    const uint32_t checksumValue = peChecksum.Result();
+    for (int i = 0; i < 4; ++i)
+        checksumBytes[i] = uint8_t(checksumValue >> (8 * i));
+    out.WriteAt(peChecksumField, checksumBytes, 4);
+
     summary.files = int(project.files.size());
     summary.contentBytes = total;
     summary.dataBytes = uint64_t(chunks.DataSize());
     summary.installerBytes = out.Size();
     FailOnWarnings(summary.warnings, options);
-    out.Commit();
+    if (project.package.signCommand.empty())
+        out.Commit();
+    else
+        out.Commit([&](const std::string &file) {
+            SignInstaller(project.package.signCommand, file);
+            summary.installerBytes = fs::file_size(file);
+        });
     return summary;
 }

@@ -1,11 +1,13 @@
 #include "pack/output_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "pack/pack_error.h"
 
@@ -92,7 +94,23 @@ void OutputFile::WriteAt(uint64_t offset, const void *bytes, size_t length)
         Fail("cannot seek in");
 }
 
-void OutputFile::Commit()
+void OutputFile::ReadBack(const std::function<void(const void *, size_t)> &take)
+{
+    if (fflush(file_) != 0 || fseeko(file_, 0, SEEK_SET) != 0)
+        Fail("cannot read back");
+    std::vector<char> piece(1 << 20);
+    for (uint64_t left = size_; left > 0;) {
+        const size_t n = size_t(std::min<uint64_t>(left, piece.size()));
+        if (fread(piece.data(), 1, n, file_) != n)
+            Fail("cannot read back");
+        take(piece.data(), n);
+        left -= n;
+    }
+    if (fseeko(file_, 0, SEEK_END) != 0)
+        Fail("cannot seek in");
+}
+
+void OutputFile::Commit(const std::function<void(const std::string &temporary)> &beforeRename)
 {
     if (fflush(file_) != 0 || fsync(fileno(file_)) != 0)
         Fail("cannot write");
@@ -108,6 +126,14 @@ void OutputFile::Commit()
         unlink(temporary_.c_str());
         errno = error;
         ThrowSystemError("cannot write " + target_);
+    }
+    if (beforeRename) {
+        try {
+            beforeRename(temporary_);
+        } catch (...) {
+            unlink(temporary_.c_str());
+            throw;
+        }
     }
     if (rename(temporary_.c_str(), target_.c_str()) != 0) {
         const int error = errno;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class OutputFile {
@@ -18,8 +19,13 @@ public:
     void WriteAt(uint64_t offset, const void *bytes, size_t length);   // then back to the end
     uint64_t Size() const { return size_; }
 
-    // Flushes, closes and renames the temporary file onto the target.
-    void Commit();
+    // Hands every byte written so far, from the start, to `take` (the PE checksum covers the
+    // whole file, patched headers included).
+    void ReadBack(const std::function<void(const void *, size_t)> &take);
+
+    // Flushes, closes and renames the temporary file onto the target; `beforeRename`, when given,
+    // runs on the closed temporary file first (signing) and may throw to fail the commit.
+    void Commit(const std::function<void(const std::string &temporary)> &beforeRename = {});
 
     const std::string &TemporaryPath() const { return temporary_; }
 

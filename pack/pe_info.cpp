@@ -5,6 +5,7 @@
 namespace {
 
 constexpr uint32_t kResourceDirectory = 2;
+constexpr uint32_t kCertificateDirectory = 4;
 constexpr uint32_t kRtVersion = 16;
 constexpr int kMaxResourceDepth = 3;
 
@@ -176,6 +177,11 @@ bool ReadPeInfo(const uint8_t *file, size_t length, PeInfo &info)
 
     const uint64_t directories = optional + (info.magic == kPe32Magic ? 96 : 112);
     const uint32_t directoryCount = b.U32(directories - 4);
+    if (directoryCount > kCertificateDirectory &&
+        directories + 8 * (kCertificateDirectory + 1) <= optional + optionalSize) {
+        info.certificateOffset = b.U32(directories + 8 * kCertificateDirectory);
+        info.certificateSize = b.U32(directories + 8 * kCertificateDirectory + 4);
+    }
     if (directoryCount <= kResourceDirectory || directories + 8 * (kResourceDirectory + 1) > optional + optionalSize)
         return true;
     const uint32_t resourceRva = b.U32(directories + 8 * kResourceDirectory);

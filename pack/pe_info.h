@@ -20,6 +20,8 @@ struct PeInfo {
     uint16_t magic = 0;             // kPe32Magic or kPe32PlusMagic
     uint16_t characteristics = 0;
     uint16_t subsystem = 0;
+    uint32_t certificateOffset = 0;  // the certificate table (a signature): file offset and size
+    uint32_t certificateSize = 0;
     bool hasVersion = false;        // a version resource was found and read
     // The first string table of the version resource ("FileVersion" -> "1.2.3.4"), UTF-8.
     std::map<std::string, std::string> versionTexts;

@@ -24,7 +24,8 @@ struct PackageOptions {
     int32_t chunkSize = 1 << 20;        // record-stream bytes per data chunk
     bool encrypt = false;               // Blowfish on script and chunks (ProductFlags2 0x1000)
     std::array<uint8_t, 8> key{};       // the cipher key when encrypting
-    bool keyGiven = false;              // false: a random key is drawn at packing time
+    bool keyGiven = false;              // false: the key is drawn from the settings record
+    std::vector<std::string> signCommand;   // [package] sign (pack/signing.h); empty: unsigned
 };
 
 // A host file that the project reads besides the payload (the project file itself, documents,

@@ -574,7 +574,30 @@ private:
         }
         if (p_.package.encrypt)
             s_.ProductFlags2 |= ProductFlag2::Blowfish;
+        ReadSignCommand(t);
         ReadFlags("package", &t, s_);
+    }
+
+    void ReadSignCommand(ProjectTable &t)
+    {
+        const std::vector<const TomlValue *> words = t.TextList("sign");
+        if (words.empty())
+            return;
+        const TomlValue &at = *t.Get("sign");
+        bool input = false;
+        for (const TomlValue *w : words) {
+            input = input || TextOf(*w).find("{input}") != std::string::npos;
+            p_.package.signCommand.push_back(TextOf(*w));
+        }
+        if (!at.is_array())
+            FailAt(at, "\"sign\" must be a list: the command and its arguments, one text each");
+        if (!input)
+            FailAt(at, "\"sign\" must name the installer to sign as \"{input}\"");
+        // A signature follows the last section, and such an installer needs its data to end the file.
+        if (s_.ReadFileDataFromFile)
+            FailAt(at, "an installer that reads its file data from its own file ([install] "
+                       "data_from_file) cannot be signed: its data must end the file, and a signature "
+                       "would follow it");
     }
 
     void ReadRequiredProduct(ProjectTable &t)

@@ -25,6 +25,10 @@ constexpr uint32_t kEntryRawDataPosition = 20;
 constexpr uint32_t kEntryCharacteristics = 36;
 constexpr uint32_t kEntryFieldsRead = 24;   // name to raw data position
 constexpr uint32_t kPeChecksumField = 88;
+// The optional header's certificate-table entry (data directory 4: file offset and size), which a
+// signing tool fills in after the installer is written.
+constexpr uint32_t kCertificateEntryField = kOptionalHeaderStart + 96 + 4 * 8;
+constexpr uint32_t kCertificateEntrySize = 8;
 
 static_assert(kEntryCharacteristics + 4 == kSectionEntrySize, "a section entry is 40 bytes");
 static_assert(kEntryRawDataPosition + 4 == kEntryFieldsRead, "the fields read end at the raw data position");
@@ -125,7 +129,19 @@ uint32_t ImageChecksum(const uint8_t *leading, size_t length, const SetupSection
     const size_t start = size_t(location.peHeaderOffset) + kImageChecksumRangeStart;
     if (start > length)
         ReportCorruption(kCorruptionOutOfBounds);
-    return SetupChecksum(leading + start, int64_t(length - start));
+    // The certificate-table entry counts as zero: signing fills it in after the checksum was
+    // stored, and for an unsigned image (entry zero) the sum is the same either way.
+    const size_t entry = size_t(location.peHeaderOffset) + kCertificateEntryField;
+    const size_t optionalEnd = size_t(location.peHeaderOffset) + kOptionalHeaderStart +
+                               Load16(leading + location.peHeaderOffset + kOptionalHeaderSizeField);
+    if (entry + kCertificateEntrySize > length || entry + kCertificateEntrySize > optionalEnd)
+        return SetupChecksum(leading + start, int64_t(length - start));
+    static const uint8_t kZeros[kCertificateEntrySize] = {};
+    SetupChecksumAccumulator sum;
+    sum.Add(leading + start, entry - start);
+    sum.Add(kZeros, kCertificateEntrySize);
+    sum.Add(leading + entry + kCertificateEntrySize, length - entry - kCertificateEntrySize);
+    return sum.Result();
 }
 
 void CheckImageChecksum(const uint8_t *leading, size_t length, const SetupSectionLocation &location,
@@ -133,6 +149,34 @@ void CheckImageChecksum(const uint8_t *leading, size_t length, const SetupSectio
 {
     if (ImageChecksum(leading, length, location) != expected)
         ReportCorruption(kCorruptionImageChecksum);
+}
+
+// A signed installer's certificate (in the part after the section) leaves the uninstaller with its
+// entry and the PE checksum: the uninstaller is a different file, and a signature that no longer
+// matches would be worse than none. `leadingLength` is where the trailing part starts in `image`.
+static void DropCertificate(String &image, size_t leadingLength, uint64_t trailingStart, size_t trailingLength,
+                     const SetupSectionLocation &location)
+{
+    const size_t pe = location.peHeaderOffset;
+    const size_t optionalEnd = pe + kOptionalHeaderStart +
+                               Load16(reinterpret_cast<const uint8_t *>(image.Data()) + pe + kOptionalHeaderSizeField);
+    if (pe + kCertificateEntryField + kCertificateEntrySize > optionalEnd ||
+        optionalEnd > leadingLength)
+        return;
+    uint8_t *entry = reinterpret_cast<uint8_t *>(image.MutableBytes()) + pe + kCertificateEntryField;
+    const uint64_t offset = Load32(entry), size = Load32(entry + 4);
+    if (size == 0)
+        return;
+    if (offset >= trailingStart && offset + size <= trailingStart + trailingLength) {
+        const size_t from = leadingLength + size_t(offset - trailingStart);
+        char *bytes = image.MutableBytes();
+        std::memmove(bytes + from, bytes + from + size, size_t(image.Length()) - from - size_t(size));
+        image.Resize(int32_t(image.Length() - int64_t(size)));
+    }
+    entry = reinterpret_cast<uint8_t *>(image.MutableBytes()) + pe + kCertificateEntryField;
+    Store32(entry, 0);
+    Store32(entry + 4, 0);
+    Store32(reinterpret_cast<uint8_t *>(image.MutableBytes()) + pe + kPeChecksumField, 0);
 }
 
 void BuildUninstallerImage(String &leading, const uint8_t *trailing, size_t trailingLength,
@@ -173,6 +217,8 @@ void BuildUninstallerImage(String &leading, const uint8_t *trailing, size_t trai
     // Section data after the removed section moved toward the start by its raw size. Deciding by
     // position rather than by table order keeps the image right whatever order the table has.
     const uint64_t removedEnd = uint64_t(location.rawDataPosition) + rawSize;
+    DropCertificate(leading, length, removedEnd, trailingLength, location);
+    image = reinterpret_cast<uint8_t *>(leading.MutableBytes());
     for (uint32_t i = 0; i + 1 < location.sectionCount; ++i) {
         uint8_t *rawPosition =
             image + location.sectionTableOffset + i * kSectionEntrySize + kEntryRawDataPosition;

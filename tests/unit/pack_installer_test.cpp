@@ -396,3 +396,18 @@ TEST_F(PackInstallerTest, DumpShowsTheRecordAsTheReaderReadIt)
     EXPECT_NE(text.find("(the install password)"), std::string::npos);
     EXPECT_EQ(text.find("open sesame"), std::string::npos);
 }
+
+TEST_F(PackInstallerTest, ExtractGivesBackEveryPayloadFileByteForByte)
+{
+    const Project project = ReadProject(KS_SOURCE_DIR "/examples/everything/everything.toml");
+    PackInstaller(project, Options("everything.exe"));
+    DumpInstaller(Path("everything.exe"), Path("extracted"));
+    ASSERT_FALSE(project.files.empty());
+    for (const ProjectFile &f : project.files) {
+        std::string name(f.record.name.Bytes(), size_t(f.record.name.Length()));
+        if (!name.empty() && name[0] == '|')   // path text: UTF-8 after the mark
+            name.erase(0, 1);
+        std::replace(name.begin(), name.end(), '\\', '/');
+        EXPECT_TRUE(ReadAll(Path("extracted/" + name)) == ReadAll(f.source)) << name;
+    }
+}

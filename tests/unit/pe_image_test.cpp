@@ -245,6 +245,34 @@ TEST(PeImage, UninstallerImageOfAnAppendedSectionIsTheProgramAgain)
     }
 }
 
+TEST(PeImage, UninstallerImageOfASignedInstallerDropsTheCertificate)
+{
+    const String stub = Stub();
+    String out;
+    const char *failure = nullptr;
+    ASSERT_TRUE(AppendSetupSection(stub.Data(), size_t(stub.Length()), SectionBytes(5000),
+                                   SetupSectionPadding::ToSectionAlignment, -1, out, &failure));
+    SetupSectionLocation location;
+    ASSERT_TRUE(LocateSetupSectionInFile(out.Data(), size_t(out.Length()), location));
+    const uint32_t checksum = ImageChecksum(out.Data(), location.rawDataPosition, location);
+    // What a signing tool does: the certificate table after the last section, its entry filled
+    // in, the PE checksum set.
+    const uint32_t certificateAt = uint32_t(out.Length());
+    out.Append(String("certificate table of 32 bytes..."));
+    uint8_t *bytes = reinterpret_cast<uint8_t *>(out.MutableBytes());
+    for (int i = 0; i < 4; ++i) {
+        bytes[0x80 + 152 + i] = uint8_t(certificateAt >> (8 * i));
+        bytes[0x80 + 156 + i] = uint8_t(32 >> (8 * i));
+        bytes[0x80 + 88 + i] = uint8_t(0x5A + i);
+    }
+    EXPECT_EQ(ImageChecksum(out.Data(), location.rawDataPosition, location), checksum);
+
+    String image(out.Bytes(), int32_t(location.rawDataPosition));
+    const uint32_t trailingAt = location.rawDataPosition + location.rawSize;
+    BuildUninstallerImage(image, out.Data() + trailingAt, size_t(out.Length()) - trailingAt, location);
+    EXPECT_TRUE(image == PaddedToPage(stub));
+}
+
 TEST(PeImage, UninstallerImageMovesTheSectionsAfterTheRemovedOne)
 {
     // Table order differs from file order: .rsrc comes before .setup in the table but after it in
@@ -294,7 +322,11 @@ TEST(PeImage, ImageChecksumCoversFromAfterThePeChecksumToTheSection)
         uint32_t at;
         bool counts;
     };
-    for (const Case &c : {Case{0x80 + 91, false}, Case{0x80 + 92, true}, Case{0xBFF, true}}) {
+    // The certificate-table entry (optional header + 128, 8 bytes) counts as zero: signing fills
+    // it in after the checksum was stored.
+    for (const Case &c : {Case{0x80 + 91, false}, Case{0x80 + 92, true}, Case{0x80 + 151, true},
+                          Case{0x80 + 152, false}, Case{0x80 + 159, false}, Case{0x80 + 160, true},
+                          Case{0xBFF, true}}) {
         String changed = out;
         changed.MutableBytes()[c.at] ^= 0x11;
         EXPECT_EQ(ImageChecksum(changed.Data(), location.rawDataPosition, location) != original, c.counts)

@@ -41,7 +41,10 @@ std::vector<std::string> g_uninstall;
 void LogText(const char *text) { g_log += text; }
 void LogWide(const String &wide) { g_log += Utf8(wide); }
 void Failure(const String &wide) { g_failures += Utf8(wide); }
-void Uninstall(const String &wide, char kind) { g_uninstall.push_back(std::string(kind ? 1 : 0, kind) + Utf8(wide)); }
+void Uninstall(const String &wide, UninstallRecordKind kind)
+{
+    g_uninstall.push_back((kind == kUninstallFolder ? "~" : kind == kUninstallFile ? "" : "?") + Utf8(wide));
+}
 
 struct Packed {
     String block;

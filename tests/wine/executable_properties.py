@@ -73,6 +73,13 @@ class ExecutableProperties(unittest.TestCase):
             subprocess.run([str(HOST_BUILD / "kestrival-pack"), str(SOURCE_DIR / "examples/hello/hello.toml"),
                             "-o", str(installer), "--stub", str(SETUP_EXE), "--quiet"], check=True)
             packed = PeFile.load(installer)
+        # The packer writes the PE checksum of the finished file (Windows' algorithm).
+        field = packed.optional + 64
+        data = packed.data[:field] + b"\0\0\0\0" + packed.data[field + 4:]
+        total = sum(struct.unpack(f"<{len(data) // 2}H", data[:len(data) // 2 * 2])) + (data[-1] if len(data) % 2 else 0)
+        while total >> 16:
+            total = (total & 0xFFFF) + (total >> 16)
+        self.assertEqual(struct.unpack_from("<I", packed.data, field)[0], total + len(data))
         offsets = {s.name: s.raw_position for s in packed.sections if s.raw_size}
         self.assertIn(".setup", offsets)
         self.assertEqual({name: at % PAGE for name, at in offsets.items() if at % PAGE}, {})
@@ -94,6 +101,38 @@ class ExecutableProperties(unittest.TestCase):
             dump = subprocess.run([packer, "--dump", str(scratch / "v.exe")], capture_output=True,
                                   text=True, check=True).stdout
         self.assertIn('version/name "1.0.0.0"', dump)
+
+    # Signing as a release pipeline does it, through the project's signing command: the signed
+    # installer verifies, its dump says so, and a project whose data must end the file is refused.
+    def test_the_packer_signs_with_the_projects_command(self):
+        with tempfile.TemporaryDirectory() as scratch:
+            scratch = Path(scratch)
+            key, cert = scratch / "key.pem", scratch / "cert.pem"
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", str(key),
+                            "-out", str(cert), "-days", "2", "-subj", "/CN=Kestrival Test"],
+                           check=True, capture_output=True)
+            (scratch / "payload").mkdir()
+            (scratch / "payload" / "a.txt").write_text("a")
+            sign = (f'sign = ["osslsigncode", "sign", "-certs", "{cert}", "-key", "{key}", '
+                    '"-in", "{input}", "-out", "{output}"]\n')
+            project = '[product]\nname = "S"\n[[files]]\nfrom = "payload"\n'
+            (scratch / "p.toml").write_text(project + "[package]\n" + sign)
+            (scratch / "f.toml").write_text(project + "[install]\ndata_from_file = true\n[package]\n" + sign)
+            packer = str(HOST_BUILD / "kestrival-pack")
+            pack = lambda name: subprocess.run(
+                [packer, str(scratch / f"{name}.toml"), "-o", str(scratch / f"{name}.exe"), "--stub",
+                 str(SETUP_EXE), "--quiet"], capture_output=True, text=True)
+            self.assertEqual(pack("p").returncode, 0)
+            verify = subprocess.run(["osslsigncode", "verify", "-CAfile", str(cert), "-in", str(scratch / "p.exe")],
+                                    capture_output=True, text=True)
+            self.assertEqual(verify.returncode, 0, verify.stdout + verify.stderr)
+            dump = subprocess.run([packer, "--dump", str(scratch / "p.exe")], capture_output=True, text=True,
+                                  check=True).stdout
+            self.assertRegex(dump, r"Signature +present")
+            refused = pack("f")
+            self.assertEqual(refused.returncode, 1)
+            self.assertIn("cannot be signed", refused.stderr)
+            self.assertFalse((scratch / "f.exe").exists())
 
 
 if __name__ == "__main__":
