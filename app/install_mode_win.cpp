@@ -8,8 +8,15 @@
 #include "app/notification_win.h"
 #include "app/program_win.h"
 #include "app/run_mode.h"
+#include "app/wizard_stage_win.h"
 #include "core/codepage.h"
 #include "core/file_win.h"
+#include "core/step_failure.h"
+#include "install/batch_win.h"
+#include "install/install_log.h"
+#include "install/install_log_body.h"
+#include "install/install_log_finish.h"
+#include "install/sequence.h"
 #include "core/system_error.h"
 #include "setupdata/corruption.h"
 #include "setupdata/language.h"
@@ -19,6 +26,8 @@
 #include "setupdata/settings_stream.h"
 #include "setupdata/settings_win.h"
 #include "setupdata/setup_data_win.h"
+#include "setupdata/windows_version.h"
+#include "wizard/installer_window_win.h"
 
 namespace {
 
@@ -101,6 +110,39 @@ void AfterSettings()
                              g_settings.DisplayVersionWide);
 }
 
+void LogStepFailure(const String &wideLine) { LogStringW(wideLine); }
+
+void DiscardTemporaryLog() { DiscardLogBody(); }
+
+// The installation's process-wide pieces are wired here: the step-failure lines go into the log,
+// the batches and the log learn the run mode, and the exit removes the temporary log.
+void WireInstallation()
+{
+    SetStepLogSink(LogStepFailure);
+    SetExitAction(ExitStep::TemporaryLog, DiscardTemporaryLog);
+
+    BatchRunMode batch;
+    batch.automatic = g_runMode.automatic;
+    batch.silent = g_runMode.silent;
+    batch.owner = InstallerWindow();
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    // Only "older than Windows 7" matters here, which the compatibility-shimmed answer gives too.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (GetVersionExW(&info))
+        batch.olderThanWindows7 = info.dwMajorVersion < 6 || (info.dwMajorVersion == 6 && info.dwMinorVersion < 1);
+#pragma GCC diagnostic pop
+    SetBatchRunMode(batch);
+
+    InstallLogContext log;
+    log.settings = &g_settings;
+    log.automatic = g_runMode.automatic;
+    log.operatingSystem = OperatingSystemName();
+    log.installerFolder = PathVariableValue(PathVariable::InstallerDir);
+    SetInstallLogContext(log);
+}
+
 } // namespace
 
 void RunInstallMode()
@@ -116,7 +158,12 @@ void RunInstallMode()
                                                           ? ImageChecksumTest::Compare
                                                           : ImageChecksumTest::Skip);
 
-    // The wizard stage follows here, then the install sequence. Until they exist the run ends as
-    // every installation run does, with exit code 1.
-    ExitInstaller(1);
+    WireInstallation();
+    SequenceInput input;
+    input.settings = &g_settings;
+    input.mode = &g_runMode;
+    input.overrides = &g_commandLineOverrides;
+    input.programPath = ProgramPath();
+    RunWizardStage(input);
+    RunInstallSequence(input);
 }

@@ -61,6 +61,9 @@ set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
 # Test launcher: starts a program with a literal command line (wine re-quotes its own arguments).
 add_executable(launch tests/tools/launch.c)
 target_link_options(launch PRIVATE -municode ${KS_STATIC_LINK} -s)
+# Holds a file open the way a running program does (the uninstaller's locked-file tests).
+add_executable(hold_file tests/tools/hold_file.c)
+target_link_options(hold_file PRIVATE -municode ${KS_STATIC_LINK} -s)
 
 # Shows the installer window in its test looks, one after another, for the screenshot test.
 add_executable(window_show tests/tools/window_show_win.cpp)

@@ -3,27 +3,9 @@
 #include <netfw.h>
 #include <oleauto.h>
 
+#include "core/com_ref_win.h"
+
 namespace {
-
-// Holds one COM interface pointer and releases it.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef &) = delete;
-    ComRef &operator=(const ComRef &) = delete;
-    ~ComRef()
-    {
-        if (p_)
-            p_->Release();
-    }
-    T **Out() { return &p_; }
-    T *operator->() const { return p_; }
-    T *Get() const { return p_; }
-
-private:
-    T *p_ = nullptr;
-};
 
 // A BSTR for the duration of one call.
 class Bstr {

@@ -1,4 +1,5 @@
 #include "core/registry_win.h"
+#include "core/registry_tree_win.h"
 #include "core/wide_win.h"
 
 namespace {
@@ -57,29 +58,7 @@ LONG RegistryKey::ReadRaw(const String &name, DWORD *type, String &value) const
     value.Clear();
     if (!key_)
         return ERROR_INVALID_HANDLE;
-    // The value may change size between the two calls; try again while it grows.
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        DWORD size = 0;
-        LONG rc = RegQueryValueExW(key_, AsWide(name), nullptr, type, nullptr, &size);
-        if (rc != ERROR_SUCCESS)
-            return rc;
-        if (size == 0)
-            return ERROR_SUCCESS;
-        value.Resize(static_cast<int32_t>(size));
-        DWORD got = size;
-        rc = RegQueryValueExW(key_, AsWide(name), nullptr, type,
-                              reinterpret_cast<BYTE *>(value.MutableBytes()), &got);
-        if (rc == ERROR_MORE_DATA)
-            continue;
-        if (rc != ERROR_SUCCESS) {
-            value.Clear();
-            return rc;
-        }
-        value.Resize(static_cast<int32_t>(got));
-        return ERROR_SUCCESS;
-    }
-    value.Clear();
-    return ERROR_MORE_DATA;
+    return RegistryReadValue(key_, name, *type, value);
 }
 
 LONG RegistryKey::ReadString(const String &name, String &value) const

@@ -3,29 +3,12 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "core/com_ref_win.h"
 #include "core/folders_win.h"
 #include "core/path_parts.h"
 #include "core/wide_win.h"
 
 namespace {
-
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr &) = delete;
-    ComPtr &operator=(const ComPtr &) = delete;
-    ~ComPtr()
-    {
-        if (p_)
-            p_->Release();
-    }
-    T **Out() { return &p_; }
-    T *operator->() const { return p_; }
-
-private:
-    T *p_ = nullptr;
-};
 
 // IShellLinkW's getters take fixed buffers; INFOTIPSIZE (1024) bounds what they hand back, and a
 // longer text is cut by the shell itself, not here.
@@ -37,7 +20,7 @@ HRESULT SaveShellLink(const String &linkPath, const ShellLinkData &link)
 {
     if (link.target.Empty())
         return E_INVALIDARG;
-    ComPtr<IShellLinkW> shellLink;
+    ComRef<IShellLinkW> shellLink;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   reinterpret_cast<void **>(shellLink.Out()));
     if (FAILED(hr))
@@ -56,7 +39,7 @@ HRESULT SaveShellLink(const String &linkPath, const ShellLinkData &link)
     const String folder = WidePathFolder(linkPath);
     if (!folder.Empty() && !CreateFolderPath(folder))
         return HRESULT_FROM_WIN32(GetLastError());
-    ComPtr<IPersistFile> file;
+    ComRef<IPersistFile> file;
     if (FAILED(hr = shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(file.Out()))))
         return hr;
     return file->Save(AsWide(linkPath), TRUE);
@@ -64,12 +47,12 @@ HRESULT SaveShellLink(const String &linkPath, const ShellLinkData &link)
 
 HRESULT LoadShellLink(const String &linkPath, ShellLinkData &link)
 {
-    ComPtr<IShellLinkW> shellLink;
+    ComRef<IShellLinkW> shellLink;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   reinterpret_cast<void **>(shellLink.Out()));
     if (FAILED(hr))
         return hr;
-    ComPtr<IPersistFile> file;
+    ComRef<IPersistFile> file;
     if (FAILED(hr = shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(file.Out()))) ||
         FAILED(hr = file->Load(AsWide(linkPath), STGM_READ)))
         return hr;

@@ -1,6 +1,6 @@
 #include "install/firewall_entries.h"
 
-#include "core/ascii_text.h"
+#include "install/text_lines.h"
 
 namespace {
 
@@ -18,23 +18,7 @@ bool DigitsOnly(const String &text)
 
 } // namespace
 
-std::vector<String> FirewallLines(const String &list)
-{
-    std::vector<String> lines;
-    int32_t at = 0;
-    const int32_t units = list.WideLength();
-    while (at < units) {
-        int32_t end = list.FindLineEndWide(at, kLineEndAtTerminator | kLineEndOrTextEnd);
-        int32_t next = list.FindLineEndWide(at, kLineEndOrTextEnd);
-        if (next <= at)
-            next = units;
-        String line(list.Wide() + at, end - at);
-        at = next;
-        if (!IsBlankWide(line))
-            lines.push_back(line);
-    }
-    return lines;
-}
+std::vector<String> FirewallLines(const String &list) { return NonBlankWideLines(list); }
 
 bool ParseFirewallEntry(const String &line, FirewallEntry &entry)
 {

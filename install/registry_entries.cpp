@@ -1,9 +1,9 @@
 #include "install/registry_entries.h"
 
-#include "core/ascii_text.h"
 #include "core/codepage.h"
 #include "core/csv.h"
 #include "core/path_text.h"
+#include "install/text_lines.h"
 
 namespace {
 
@@ -119,17 +119,7 @@ bool ParseBinary(const String &data, String &bytes, String &problem)
 std::vector<RegistryEntry> ParseRegistryEntries(const String &text)
 {
     std::vector<RegistryEntry> entries;
-    int32_t at = 0;
-    const int32_t units = text.WideLength();
-    while (at < units) {
-        int32_t next = text.FindLineEndWide(at, kLineEndOrTextEnd);
-        int32_t end = text.FindLineEndWide(at, kLineEndAtTerminator | kLineEndOrTextEnd);
-        if (next < 0 || next <= at)
-            next = units;   // defensive: never loop on the same line
-        String line(text.Wide() + at, end - at);
-        at = next;
-        if (IsBlankWide(line))
-            continue;
+    for (const String &line : NonBlankWideLines(text)) {
         RegistryEntry entry;
         entry.line = line;
         const std::vector<String> fields = SplitFields(line);

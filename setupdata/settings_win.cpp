@@ -58,6 +58,18 @@ String ProgramFilesForView(bool view64) { return ProgramFilesFolder(view64 ? kFi
 
 } // namespace
 
+void RestoreFsRedirection()
+{
+    using RevertFn = BOOL(WINAPI *)(PVOID);
+    auto revert = GetSystemFunctionAs<RevertFn>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
+    // Called once at the end of a 64-bit installation; a system without the function never had
+    // redirection switched off.
+    if (revert)
+        (void)revert(g_redirectionOldValue);
+}
+
+bool RunningWindowsVersion(WindowsVersion &version) { return QueryWindowsVersion(version); }
+
 SettingsHooks WindowsSettingsHooks()
 {
     SettingsHooks hooks;

@@ -20,18 +20,11 @@
 #include "install/registry_removal_win.h"
 #include "install/registry_step_win.h"
 #include "uninstall/uninstall_data.h"
+#include "step_test_support.h"
 
 namespace {
 
-std::string g_log;
-void CaptureLog(const char *bytes, int32_t length) { g_log.append(bytes, static_cast<size_t>(length)); }
-
-String W(const char16_t *text) { return String(text); }
-std::string U8(const String &wide)
-{
-    String bytes = PathTextFromWide(wide);
-    return std::string(bytes.Bytes(), static_cast<size_t>(bytes.Length()));
-}
+std::string &g_log = CapturedLog();
 
 // Type and raw bytes of a value; type 0 when it is not there.
 DWORD ValueType(HKEY root, const char16_t *key, const char16_t *name, String &bytes)
@@ -59,20 +52,7 @@ std::string Text(HKEY root, const char16_t *key, const char16_t *name)
     return U8(value);
 }
 
-class RegistrySteps : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        g_log.clear();
-        SetLogBodySink(CaptureLog);
-        ClearFailureSummary();
-        g_uninstall.list.Clear();
-        g_uninstall.associations.clear();
-    }
-    void TearDown() override { SetLogBodySink(nullptr); }
-    std::string Summary() const { return std::string(FailureSummary().Bytes(), FailureSummary().Length()); }
-};
+class RegistrySteps : public StepTest {};
 
 TEST_F(RegistrySteps, InstructionsOfEveryTypeInEveryUserHiveAndTheirRemoval)
 {
@@ -287,6 +267,18 @@ TEST_F(RegistrySteps, AssociationsBackUpWhatTheyOverwriteAndRestoreIt)
     EXPECT_EQ(Text(HKEY_CLASSES_ROOT, u".kvr", u""), "Registered.Class");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u"Registered.Class\\shell\\edit"));
     EXPECT_EQ(Text(HKEY_CLASSES_ROOT, u"Registered.Class\\shell\\open\\command", u""), "old.exe \"%1\"");
+}
+
+// regedit runs on its own: the test waits for the key to appear.
+TEST_F(RegistrySteps, MergeFileIsImportedByRegedit)
+{
+    MergeRegistryFile(String("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kestrival Merge]\r\n\"Merged\"=\"yes\"\r\n"));
+    EXPECT_EQ(g_log, "Merging registry file...OK\r\n");
+    EXPECT_TRUE(Summary().empty()) << Summary();
+    std::string value;
+    for (int i = 0; i < 300 && (value = Text(HKEY_CURRENT_USER, u"Software\\Kestrival Merge", u"Merged")) != "yes"; ++i)
+        Sleep(100);
+    EXPECT_EQ(value, "yes");
 }
 
 TEST_F(RegistrySteps, FolderRightsGrantEveryoneAndNameAMissingFolder)

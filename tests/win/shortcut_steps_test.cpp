@@ -20,20 +20,14 @@
 #include "install/firewall_rules_win.h"
 #include "install/install_log.h"
 #include "install/shortcuts_win.h"
+#include "setupdata/corruption.h"
 #include "setupdata/path_variables.h"
 #include "uninstall/uninstall_data.h"
+#include "step_test_support.h"
 
 namespace {
 
-std::string g_log;
-void CaptureLog(const char *bytes, int32_t length) { g_log.append(bytes, static_cast<size_t>(length)); }
-
-String W(const char16_t *text) { return String(text); }
-std::string U8(const String &wide)
-{
-    String bytes = PathTextFromWide(wide);
-    return std::string(bytes.Bytes(), static_cast<size_t>(bytes.Length()));
-}
+std::string &g_log = CapturedLog();
 
 String TempFolder(const char16_t *name)
 {
@@ -70,16 +64,11 @@ int StoredShowCommand(const String &linkPath)
 
 bool Exists(const String &path) { return GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES; }
 
-class ShortcutSteps : public ::testing::Test {
+class ShortcutSteps : public StepTest {
 protected:
     void SetUp() override
     {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        g_log.clear();
-        SetLogBodySink(CaptureLog);
-        ClearFailureSummary();
-        g_uninstall.list.Clear();
-        g_uninstall.firewall.clear();
+        StepTest::SetUp();
         install_ = TempFolder(u"Kestrival Shortcuts");
         ASSERT_TRUE(CreateFolderPath(install_));
         in_.resolve.installFolder = install_;
@@ -91,8 +80,6 @@ protected:
         in_.failureLead = W(u"Failed:");
         in_.productName = W(u"Kestrival Test");
     }
-    void TearDown() override { SetLogBodySink(nullptr); }
-
     String install_;
     ShortcutStepInput in_;
 };
@@ -241,6 +228,33 @@ TEST_F(ShortcutSteps, FirewallEntriesAreLoggedAndRecordedWhenAdded)
     }
     RemoveFirewallExceptions(g_uninstall.firewall, install_, nullptr);
     std::printf("firewall log under this Wine:\n%s", g_log.c_str());
+}
+
+struct Corruption {
+    int code;
+};
+void ThrowCorruption(int code) { throw Corruption{code}; }
+
+// An entry without exactly four fields is corruption of the setup data: the run ends with code 90
+// before anything of that entry is done.
+TEST_F(ShortcutSteps, MalformedFirewallEntryEndsTheRunWithCode90)
+{
+    FirewallStepInput in;
+    in.list = W(u"28081;Three fields;1\r\n");
+    in.productName = W(u"Kestrival Test");
+    in.installFolder = install_;
+    SetCorruptionHandler(ThrowCorruption);
+    int code = 0;
+    try {
+        AddFirewallExceptions(in);
+    } catch (const Corruption &c) {
+        code = c.code;
+    }
+    SetCorruptionHandler(nullptr);
+    if (g_log.find("Failed to connect to the firewall service") != std::string::npos)
+        GTEST_SKIP() << g_log;
+    EXPECT_EQ(code, 90);
+    EXPECT_TRUE(g_uninstall.firewall.empty());
 }
 
 } // namespace

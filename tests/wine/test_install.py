@@ -1,0 +1,122 @@
+"""A silent installation of a packed product, end to end: batches with their SET variables, PAUSE
+removal and /b1 line, the progress positions, "Install.log", the uninstall entry value by value,
+"Uninstall.DAT" and the uninstaller; a second installation appends to the log. One prefix per
+class; the main scenario runs in a 64-bit and a 32-bit prefix."""
+import unittest
+
+from harness import Prefix
+from install_fixture import Product, read_lines, run_installer, uninstall_entry
+
+BATCHES = r'''
+[batches]
+pre_install = "echo pre %InstallDir%>\"%TEMP%\\pre.txt\"\n  @ pause \nset > \"%TEMP%\\set.txt\""
+post_install = "echo post output\necho.\n"
+exit = "echo exit>\"%TEMP%\\exit.txt\""
+name_post_install = true
+'''
+
+# Positions of a run without file records: every step but the records' own.
+POSITIONS_WITHOUT_FILES = [1, 2, 21, 26, 27, 91, 92, 93, 95, 97, 98, 99, 100]
+
+
+class SilentInstall(unittest.TestCase):
+    ARCH = "win64"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.prefix = Prefix(arch=cls.ARCH).__enter__()
+        cls.addClassCleanup(cls.prefix.__exit__, None, None, None)
+        cls.product = Product(extra=BATCHES)
+        cls.addClassCleanup(cls.product.remove)
+        installer = cls.product.pack()
+        cls.result, cls.trace = run_installer(cls.prefix, installer, '/silent /b1:"echo added>%TEMP%\\b1.txt"')
+        cls.folder = cls.prefix.host_path(r"C:\EngineTest\Uninstall")
+
+    def temp_file(self, name):
+        for temp in self.prefix.host_path(r"C:\users").glob("*/Temp"):
+            if (temp / name).exists():
+                return (temp / name).read_bytes().decode("cp1252")
+        self.fail(f"{name} was not written by the batch")
+
+    def test_exit_code_and_progress(self):
+        self.assertEqual(self.result.code, 1)
+        positions = [int(l.split()[1]) for l in self.trace if l.startswith("progress ")]
+        self.assertEqual(positions, POSITIONS_WITHOUT_FILES)
+
+    def test_batches(self):
+        # The SET block reached the batch; the PAUSE line went (a silent run would hang on it); the
+        # /b1 addition ran on its own line; the exit batch ran after the log was finished.
+        self.assertEqual(self.temp_file("pre.txt").strip(), r"pre C:\EngineTest")
+        variables = dict(l.split("=", 1) for l in self.temp_file("set.txt").splitlines() if "=" in l)
+        self.assertEqual(variables["InstallDir"], r"C:\EngineTest")
+        self.assertEqual(variables["UninstallDir"], r"C:\EngineTest\Uninstall")
+        self.assertEqual(variables["Version"], "2.3")
+        self.assertNotIn("OldVersion", variables)   # "SET OldVersion=" with nothing removes it
+        self.assertRegex(variables["InstallerDrive"], r"^[A-Z]:$")
+        self.assertEqual(self.temp_file("b1.txt").strip(), "added")
+        self.assertEqual(self.temp_file("exit.txt").strip(), "exit")
+
+    def test_install_log(self):
+        raw = (self.folder / "Install.log").read_bytes()
+        self.assertTrue(raw.startswith(b"\xef\xbb\xbf"))
+        lines = read_lines(self.folder / "Install.log")
+        self.assertEqual(lines[0], "Installation log for: Engine Test")
+        self.assertRegex(lines[1], r"^Install date: \d{1,2}-[A-Z][a-z]{2}-\d{4} \d{1,2}:\d\d:\d\d[ap]$")
+        self.assertEqual(lines[2:6], ["Install type: New", r"Install location: C:\EngineTest",
+                                      "Installer version: 36.0", "Product version: 2.3"])
+        self.assertRegex(lines[6], r"^Operating system: Windows ")
+        self.assertEqual(lines[7], "")
+        body = "\r\n".join(lines[8:])
+        self.assertIn("\r\nRunning Post-Installation Batch...\r\npost output\r\n\r\n", body)
+        # No failure: the summary heading is absent and the completion text ends the log.
+        self.assertNotIn("*** FAILURE SUMMARY ***", body)
+
+    def test_uninstall_entry(self):
+        values = uninstall_entry(self.prefix, "EngineTest")
+        uninstaller = r"C:\EngineTest\Uninstall\Uninstall.exe"
+        expected = {
+            "UninstallString": ("REG_SZ", f'"{uninstaller}" /u:"EngineTest"'),
+            "QuietUninstallString": ("REG_SZ", f'"{uninstaller}" /a /u:"EngineTest"'),
+            "DisplayName": ("REG_SZ", "Engine Test"),
+            "Publisher": ("REG_SZ", "Kestrival Tests"),
+            "Bitness": ("REG_DWORD", "0x0"),
+            "DisplayVersion": ("REG_SZ", "2.3"),
+            "VersionMajor": ("REG_DWORD", "0x2"),
+            "VersionMinor": ("REG_DWORD", "0x3"),
+            "UninstallSubdir": ("REG_SZ", "Uninstall"),
+            "InstallLocation": ("REG_SZ", r"C:\EngineTest"),
+        }
+        for name, value in expected.items():
+            with self.subTest(name):
+                self.assertEqual(values.get(name), value)
+        self.assertRegex(values["InstallDate"][1], r"^20\d{6}$")
+        self.assertRegex(values["ProductFlags"][1], r"^\d+$")
+        self.assertEqual(int(values["ProductFlags"][1]) & 0x4, 0x4)
+        self.assertRegex(values["InstallSource"][1], r"setup\.exe$")
+        for absent in ["NoDowngradeBelow", "ProductFonts", "SharedFiles", "UninstallBatch1", "EstimatedSize"]:
+            self.assertNotIn(absent, values)
+
+    def test_windows_lists_the_product(self):
+        out = self.prefix.wine("uninstaller", "--list")
+        self.assertIn("Engine Test", out.stdout)
+
+    def test_uninstall_data_file(self):
+        lines = read_lines(self.folder / "Uninstall.DAT", "cp1252")
+        strings = lines.index("[Strings]")
+        records = [l for l in lines[:strings] if l]
+        # The folders in the order they were created (the shared folder under Common Files, named
+        # for the publisher), then the uninstaller.
+        self.assertEqual(records[:2], [r"~C:\EngineTest", r"~C:\EngineTest\Uninstall"])
+        self.assertRegex(records[2], r"^~C:\\Program Files( \(x86\))?\\Common Files\\Kestrival Tests$")
+        self.assertEqual(records[3:], [r"C:\EngineTest\Uninstall\Uninstall.exe"])
+        self.assertEqual(lines[strings + 1], "~10")
+        self.assertIn("~999", lines)
+        self.assertTrue((self.folder / "Uninstall.exe").is_file())
+
+
+class SilentInstall32(SilentInstall):
+    ARCH = "win32"
+
+
+if __name__ == "__main__":
+    unittest.main()
