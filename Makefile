@@ -6,7 +6,7 @@ WIN32 := build/win32
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build host win32 test unit-test wine-test demo bench bench-install fuzz fuzz-build clean
+.PHONY: all deps build host win32 test unit-test wine-test demo bench fuzz fuzz-build clean
 
 all: build
 
@@ -45,17 +45,12 @@ unit-test: host
 wine-test: build
 	@cd $(HOST) && ctest -j $(JOBS) -L wine --output-on-failure
 
-demo: deps build
+demo: deps
 	@tools/demo
 
 # Packing and decoding figures beside tar/gzip on the same payload (BENCH_MB, default 64).
 bench: build
 	@tools/bench
-
-# Installing the same payload: our setup program (/silent) beside an NSIS installer (/S) and
-# tar -xzf, medians and peak memory (BENCH_INSTALL_MB, default 300).
-bench-install: build
-	@tools/bench-install
 
 clean:
 	rm -rf build

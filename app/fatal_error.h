@@ -3,8 +3,8 @@
 // It runs once: a fatal error while one is being handled only ends the process with exit code 1.
 //
 // The message travels as 8-bit text in the run's message code page (RunMessageCodePage: the ANSI
-// code page until the language table is loaded, then the active language's): the wide forms
-// convert to it ("?" for what does not map) and the display converts back with it. Code without
+// code page, or the active language's when it needs one of its own): the wide forms convert to it
+// ("?" for what does not map) and the display converts back with it. Code without
 // the Windows API calls core/fatal.h's Fatal and FatalFormat, which take the same path.
 #pragma once
 

@@ -29,8 +29,7 @@ void EndProcessNow(int code) { ExitProcess(static_cast<UINT>(code)); }
 
 } // namespace
 
-// The 8-bit text is in the run's message code page: the active language's once the language table
-// is loaded, the ANSI code page before.
+// The 8-bit text is in the run's message code page (setupdata/language.h).
 String FatalMessageText(const char *text) { return WideFromCodePage(String(text), RunMessageCodePage()); }
 
 void RegisterFatalErrorHandler()

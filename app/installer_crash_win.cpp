@@ -8,6 +8,7 @@
 #include "core/crash_send_win.h"
 #include "core/crash_win.h"
 #include "core/failure_summary.h"
+#include "install/install_log_finish.h"
 #include "wizard/exception_dialog_win.h"
 #include "wizard/installer_window_win.h"
 
@@ -16,7 +17,11 @@ namespace {
 const char kCrashHeading[] = "\r\n\r\nINSTALLER CRASHED!\r\n";
 constexpr DWORD kSendWaitMs = 20000;
 
-CrashLogWriter g_logWriter = nullptr;
+// The crash's log: written with the crash as its failure summary, asking nothing. Before the
+// settings are known the log has no place and FinishInstallLog writes nothing.
+void FinishLogAfterCrash(const String &summary) { FinishInstallLog(summary, false, false); }
+
+CrashLogWriter g_logWriter = FinishLogAfterCrash;
 
 } // namespace
 

@@ -6,7 +6,7 @@
 #include "core/string.h"
 
 // Writes the installation log, not interactively, with `failureSummary` (which then ends with the
-// crash). Set by the start-up; null (the start state) writes no log.
+// crash). The start state is FinishInstallLog(summary, false, false); null writes no log.
 using CrashLogWriter = void (*)(const String &failureSummary);
 void SetCrashLogWriter(CrashLogWriter writer);
 

@@ -11,9 +11,12 @@
 #include "app/run_mode.h"
 #include "core/crash_win.h"
 #include "core/memory.h"
+#include "core/path_win.h"
 #include "core/privilege_win.h"
 #include "core/system_library_win.h"
 #include "core/wide_win.h"
+#include "setupdata/path_variables.h"
+#include "uninstall/self_deletion_win.h"
 #include "uninstall/uninstall.h"
 
 namespace {
@@ -26,13 +29,22 @@ void ReadCommandLine()
         ShowUsage(CommandLineErrorMessage(result));
 }
 
+// After a completed uninstallation the uninstaller's own file and its folders go once this process
+// has ended.
+void ScheduleOwnRemoval()
+{
+    const String program = ModuleFilePath();
+    if (program.Empty())
+        return;   // without its own path the program cannot remove itself; its files stay
+    ScheduleSelfDeletion(program, InstallationPathState().installFolder, InstallationPathState().uninstallSubfolder);
+}
+
 [[noreturn]] void RunUninstallMode()
 {
     if (g_runMode.uninstallProduct.Empty())
         ShowUsage(String(u"Product name required"));
-    UninstallProduct(g_runMode.uninstallProduct, g_runMode.silent);
-    // A completed uninstallation also sends the uninstall notification and schedules the removal of
-    // the uninstaller's own files; UninstallProduct does not complete one yet.
+    if (UninstallProduct(g_runMode.uninstallProduct, g_runMode.silent, g_runMode.automatic))
+        ScheduleOwnRemoval();
     ExitInstaller(0);
 }
 

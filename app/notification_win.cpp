@@ -4,6 +4,7 @@
 #include <winhttp.h>
 
 #include "app/program_win.h"
+#include "core/crash_win.h"
 #include "core/firewall_win.h"
 #include "core/system_library_win.h"
 #include "core/wide_win.h"
@@ -141,10 +142,14 @@ void StartNotificationRequest(const String &address, const String &version)
             g_firewallProgram = self;
     }
     String *copy = new String(NotificationAddress(address, version));
-    HANDLE thread = CreateThread(nullptr, 0, RequestThread, copy, 0, nullptr);
-    if (thread)
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, RequestThread, copy, 0, &threadId);
+    if (thread) {
+        // A crash inside the network code ends the process quietly: the request is not the
+        // installation, and its report would only confuse.
+        AddQuietCrashThread(threadId);
         g_threads[g_threadCount++] = thread;
-    else
+    } else
         delete copy;
 }
 

@@ -61,12 +61,24 @@ set_source_files_properties(res/setup.rc PROPERTIES OBJECT_DEPENDS
 # Test launcher: starts a program with a literal command line (wine re-quotes its own arguments).
 add_executable(launch tests/tools/launch.c)
 target_link_options(launch PRIVATE -municode ${KS_STATIC_LINK} -s)
+# Holds a file open the way a running program does (the uninstaller's locked-file tests).
+add_executable(hold_file tests/tools/hold_file.c)
+target_link_options(hold_file PRIVATE -municode ${KS_STATIC_LINK} -s)
 
 # Shows the installer window in its test looks, one after another, for the screenshot test.
 add_executable(window_show tests/tools/window_show_win.cpp)
 target_compile_options(window_show PRIVATE ${KS_WARNINGS})
 target_link_libraries(window_show PRIVATE ks_program)
 target_link_options(window_show PRIVATE -municode -mwindows ${KS_STATIC_LINK} -s)
+
+# Crashes outside every guard with the installer's crash handler, for the crash report test. It
+# carries the program's resources: the crash dialog's template is one of them.
+add_executable(crash_show tests/tools/crash_show_win.cpp tests/tools/crash_log_setup_win.cpp res/setup.rc)
+target_compile_options(crash_show PRIVATE ${KS_WARNINGS})
+target_link_libraries(crash_show PRIVATE ks_program)
+add_dependencies(crash_show ks_bitmaps)
+target_include_directories(crash_show PRIVATE ${KS_BITMAP_DIR})
+target_link_options(crash_show PRIVATE -municode -mwindows ${KS_STATIC_LINK} -s)
 
 # GoogleTest built from Debian's sources with the cross compiler, for tests that need real Windows
 # behaviour (they run under Wine).

@@ -37,6 +37,7 @@ String WindowsFolderPath();                       // GetWindowsDirectoryW; empty
 String SystemFolderPath();                        // GetSystemDirectoryW; empty on failure
 String TempFolderPath();                          // GetTempPathW (with its trailing backslash)
 String EnvironmentText(const wchar_t *name);      // empty when not set
+String ModuleFilePath();                          // the running program's file; empty on failure
 
 // Equal ignoring case, as the file system compares names (invariant locale).
 bool PathsEqualIgnoringCase(const String &a, const String &b);

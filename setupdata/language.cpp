@@ -96,14 +96,16 @@ void SetRunLanguage(const LanguageTable *table, PlaceholderExpander expand)
 
 String LanguageString(int id) { return g_runTable ? LanguageString(*g_runTable, id, g_runExpand) : String(); }
 
-String LanguageStringNarrow(int id)
-{
-    return g_runTable ? LanguageStringNarrow(*g_runTable, id, g_runExpand) : String();
-}
+String LanguageStringNarrow(int id) { return NarrowInCodePage(LanguageString(id), RunMessageCodePage()); }
 
 PlaceholderExpander RunPlaceholderExpander() { return g_runExpand; }
 
+// A language whose texts fit Windows-1252 keeps the ANSI code page for the run's messages (the
+// same page on Western systems), so that the system's own texts and paths in a wide fatal message
+// keep the characters that page has; only a language that needs more brings its page (UTF-8).
 int RunMessageCodePage()
 {
-    return g_runTable && !g_runTable->names.empty() ? g_runTable->codePage : kCodePageAnsi;
+    if (!g_runTable || g_runTable->names.empty() || g_runTable->codePage == kCodePageWindows1252)
+        return kCodePageAnsi;
+    return g_runTable->codePage;
 }

@@ -60,5 +60,6 @@ String LanguageString(int id);
 String LanguageStringNarrow(int id);
 // The run's expansion (null until the start-up names it), for lookups in another table.
 PlaceholderExpander RunPlaceholderExpander();
-// The code page of the run's 8-bit messages: the active language's once the table is loaded.
+// The code page of the run's 8-bit messages (the fatal path), in which the run's LanguageStringNarrow
+// encodes: the active language's when it needs one of its own (UTF-8), else the ANSI code page.
 int RunMessageCodePage();

@@ -10,4 +10,5 @@ constexpr char16_t kUninstallKeyPath[] = u"Software\\Microsoft\\Windows\\Current
 
 // `productName` is wide text. Returns true when the uninstallation was carried out without a
 // failure; a false result has been explained to the user already (error boxes, none when `silent`).
-bool UninstallProduct(const String &productName, bool silent);
+// `automatic` (/a or /silent) skips the questions; the entry's flags may switch it on as well.
+bool UninstallProduct(const String &productName, bool silent, bool automatic);

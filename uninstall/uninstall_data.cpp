@@ -379,7 +379,7 @@ UninstallDataContent CollectUninstallData(const Settings &settings, const Uninst
     if (state.registryTextRead)
         c.registryText = state.registryText;
     else
-        CodePageToWide(settings.RegistryText, kCodePageAnsi, c.registryText);
+        c.registryText = PathTextToWide(settings.RegistryText);
     c.conditionalDeletions = settings.ConditionalDeletions;
     return c;
 }

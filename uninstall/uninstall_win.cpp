@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "core/ascii_text.h"
+#include "core/path_parts.h"
 #include "core/registry_win.h"
 #include "setupdata/language.h"
+#include "uninstall/uninstall_procedure_win.h"
 #include "wizard/message_box_win.h"
 
 namespace {
@@ -37,7 +39,7 @@ private:
 
 } // namespace
 
-bool UninstallProduct(const String &productName, bool silent)
+bool UninstallProduct(const String &productName, bool silent, bool automatic)
 {
     const UninstallErrors errors(silent);
     String keyPath(kUninstallKeyPath);
@@ -79,7 +81,15 @@ bool UninstallProduct(const String &productName, bool silent)
         return false;
     }
 
-    // The removal itself (the product's settings from the entry, the uninstall data file, the
-    // questions and the removal steps) is not part of the program yet: nothing has been removed.
-    return false;
+    UninstallContext context;
+    context.productName = displayName;
+    context.keyPath = keyPath;
+    context.entry = &entry;
+    context.silent = silent;
+    context.automatic = automatic;
+    context.installFolder = installFolder;
+    context.installFolder.TrimWide();
+    WidePathStripTrailingBackslash(context.installFolder);
+    SetUninstallSystemSteps(ProgramUninstallSystemSteps());
+    return RemoveInstalledProduct(context);
 }

@@ -123,8 +123,10 @@ TEST(RunLanguage, LookupsGoToTheTableTheStartUpNamed)
     SetRunLanguage(&t, ExpandProduct);
     EXPECT_EQ(LanguageString(1), String(u"Kestrival setup"));
     EXPECT_EQ(LanguageStringNarrow(0), String("Cancel"));
+    EXPECT_EQ(RunMessageCodePage(), kCodePageAnsi) << "a language that fits 1252 keeps the ANSI page";
     t.codePage = kCodePageUtf8;
     EXPECT_EQ(RunMessageCodePage(), kCodePageUtf8);
+    EXPECT_EQ(LanguageStringNarrow(1), String("Kestrival setup"));
     SetRunLanguage(nullptr, nullptr);
 }
 

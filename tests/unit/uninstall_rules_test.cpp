@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/unit/text_support.h"
+#include "uninstall/conditional_rules.h"
 #include "uninstall/removal_lists.h"
 #include "uninstall/removal_safety.h"
 #include "uninstall/self_deletion.h"
@@ -113,6 +114,51 @@ TEST(RemovalSafety, RootsAndSystemFoldersAreRefusedButNotWhatIsInsideThem)
     };
     for (const Case &c : cases)
         EXPECT_EQ(IsProtectedPath(W(c.path), folders), c.refused) << std::string(c.path.begin(), c.path.end());
+}
+
+} // namespace
+
+namespace {
+
+TEST(ConditionalDeletion, VersionValuesAndConditions)
+{
+    struct Version {
+        const char *text;
+        bool parsed;
+        uint64_t value;
+    } versions[] = {
+        {"1", true, 0x0001000000000000ull},
+        {"1.2.3.4", true, 0x0001000200030004ull},
+        {" 2.0 ", true, 0x0002000000000000ull},
+        {"65535.0", true, 0xFFFF000000000000ull},
+        {"65536", false, 0},
+        {"1.2.3.4.5", false, 0},
+        {"1..2", false, 0},
+        {"1.", false, 0},
+        {"v1", false, 0},
+        {"", false, 0},
+    };
+    for (const Version &v : versions) {
+        uint64_t value = 0;
+        EXPECT_EQ(ParseFileVersionValue(String(v.text), value), v.parsed) << v.text;
+        if (v.parsed) {
+            EXPECT_EQ(value, v.value) << v.text;
+        }
+    }
+
+    struct Condition {
+        int condition;
+        uint64_t value, version, size;
+        bool deletes;
+    } conditions[] = {
+        {0, 0, 0, 0, true},   {1, 5, 5, 0, true},  {1, 5, 6, 0, false}, {2, 5, 5, 0, true},
+        {2, 5, 4, 0, false},  {3, 5, 5, 0, true},  {3, 5, 6, 0, false}, {4, 10, 0, 10, true},
+        {4, 10, 0, 11, false}, {5, 10, 0, 9, false}, {5, 10, 0, 10, true}, {6, 10, 0, 11, false},
+        {6, 10, 0, 10, true}, {7, 0, 0, 0, false},
+    };
+    for (const Condition &c : conditions)
+        EXPECT_EQ(ConditionAllowsDeletion(c.condition, c.value, c.version, c.size), c.deletes)
+            << "condition " << c.condition << " value " << c.value;
 }
 
 } // namespace

@@ -9,23 +9,9 @@
 #include <string>
 
 #include "core/crash_win.h"
-
-extern "C" void ks_crash_site();
+#include "tests/tools/known_crash.h"
 
 namespace {
-
-// Loads known values into three registers and executes an undefined instruction at a known
-// address: the report must show exactly these. (An illegal instruction rather than a null write:
-// under qemu's emulation Wine reports a null write as an illegal instruction too.)
-__attribute__((noinline)) void CrashWithKnownRegisters()
-{
-    asm volatile("movl $0x11111111, %%eax\n\t"
-                 "movl $0x22222222, %%ecx\n\t"
-                 "movl $0x33333333, %%edx\n\t"
-                 ".globl _ks_crash_site\n"
-                 "_ks_crash_site:\n\t"
-                 "ud2\n\t" ::: "eax", "ecx", "edx", "memory");
-}
 
 void Say(const std::string &text)
 {

@@ -93,7 +93,9 @@ class StartUp(PrefixTestCase):
             "/u:Only64": ["No product named 'Only64' is installed."],
             '/u:"Broken Product"': ["The uninstall information for Broken Display is corrupt.\r\n\r\n"
                                     "The uninstallation cannot be performed."],
-            "/u:Present": [],
+            # Past the entry check the uninstall data file is read: here there is none.
+            "/u:Present": ["The uninstall information for Present could not be loaded.\r\n\r\n"
+                           "Filepath: C:\\Present\\Uninstall.DAT\r\nCode 4: The directory does not exist."],
         }
         for args, boxes in cases.items():
             with self.subTest(args):

@@ -1,0 +1,10 @@
+// The version number of a file's version resource (VS_FIXEDFILEINFO), read through version.dll
+// from the system folder.
+#pragma once
+
+#include <cstdint>
+
+#include "core/string.h"
+
+// `path` is wide. False when the file has no version resource or it cannot be read.
+bool ReadFileVersionNumber(const String &path, uint64_t &version);

@@ -1,0 +1,108 @@
+"""The Wine half of make demo: install the packed sample silently, show what it put on the machine,
+uninstall it through its registered quiet uninstall command, show what is left.
+
+Usage: demo_run.py INSTALLER"""
+import re
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "wine"))
+from harness import Prefix, win_path  # noqa: E402
+
+PRODUCT = "Kestrival Greeter"
+ENTRY = rf"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\{PRODUCT}"
+# Keys Wine itself rewrites on every start; they say nothing about the product. The SharedDLLs key
+# is part of every Windows installation (a fresh Wine prefix lacks it until a first installer
+# opens it); its values, the product's shared files, are still compared.
+VOLATILE = re.compile(r"^(Software\\\\Wine|System\\\\CurrentControlSet\\\\Control\\\\(Session Manager\\\\Memory|"
+                      r"DeviceClasses|Class)|Hardware|System\\\\CurrentControlSet\\\\Enum|Software\\\\Microsoft\\\\"
+                      r"Windows\\\\CurrentVersion\\\\(Explorer|Run)|Software\\\\Microsoft\\\\Cryptography|"
+                      r"DynData|.*MountPoints|.*Wow6432Node\\\\Microsoft\\\\Cryptography)", re.I)
+
+
+def snapshot(prefix):
+    """The prefix's files under drive_c and its registry keys and values, as comparable sets."""
+    subprocess.run(["wineserver", "-w"], env=prefix.env(), check=False)
+    files = {str(p.relative_to(prefix.drive_c)) for p in prefix.drive_c.rglob("*")}
+    registry = set()
+    for hive in ("system.reg", "user.reg"):
+        key = None
+        for line in (prefix.path / hive).read_text(errors="replace").splitlines():
+            if line.startswith("["):
+                key = line[1:line.rfind("]")]
+                if not VOLATILE.match(key) and not key.endswith("\\\\SharedDLLs"):
+                    registry.add(f"{hive[:-4]}: {key}")
+            elif key and line and not line.startswith("#") and not VOLATILE.match(key):
+                registry.add(f"{hive[:-4]}: {key}: {line}")
+    return files, registry
+
+
+def indent(lines, limit=25, sort=True):
+    lines = sorted(lines) if sort else list(lines)
+    for line in lines[:limit]:
+        print("      " + line)
+    if len(lines) > limit:
+        print(f"      ... and {len(lines) - limit} more")
+
+
+def main(installer):
+    with Prefix() as prefix:
+        print("1. A fresh Wine prefix stands for a fresh Windows machine.")
+        files_before, registry_before = snapshot(prefix)
+
+        print(f"2. {Path(installer).name} /silent: the installation without any user interface.")
+        result = prefix.run(program=installer, args="/silent", debug="-all")
+        print(f"   exit code {result.code} (an installation run always ends with 1; the results below "
+              "tell whether it worked)")
+        files_after, registry_after = snapshot(prefix)
+        new_files = files_after - files_before
+        print(f"   {len(new_files)} new files and folders under C:\\, among them:")
+        indent(new_files)
+        shortcuts = [f for f in new_files if f.lower().endswith(".lnk")]
+        print(f"   shortcuts: {len(shortcuts)}")
+        indent(shortcuts)
+
+        quiet = prefix.reg_query(ENTRY, "QuietUninstallString", view64=False)
+        if quiet is None:
+            print(f"\n   The product has no uninstall entry ({ENTRY}): the installation did not register it,")
+            print("   so there is nothing to uninstall. Result: FAILED (the install sequence of this build")
+            print("   does not yet put the product on the machine).")
+            return 1
+        print("   The uninstall entry, as the list of installed programs reads it:")
+        for value in ("DisplayName", "DisplayVersion", "Publisher", "InstallLocation", "UninstallString",
+                      "QuietUninstallString"):
+            print(f"      {value} = {prefix.reg_query(ENTRY, value, view64=False)}")
+        location = prefix.reg_query(ENTRY, "InstallLocation", view64=False)
+        logs = [f for f in new_files if f.lower().endswith("install.log")]
+        if logs:
+            print("   The installation log begins:")
+            text = (prefix.drive_c / logs[0]).read_text(encoding="utf-8", errors="replace")
+            indent([line for line in text.splitlines() if line.strip()][:12], limit=12, sort=False)
+
+        print(f"\n3. The registered quiet uninstall command, with /silent: {quiet} /silent")
+        result = prefix.run(cmdline=f"{quiet} /silent", debug="-all")
+        print(f"   exit code {result.code} (the uninstaller ends with 0; what is left below tells whether "
+              "it removed everything)")
+        folder = prefix.host_path(location) if location else None
+        if folder is not None:
+            # The uninstaller's own file and folders go with its self-deletion script, after it ended.
+            end = time.time() + 60
+            while folder.exists() and time.time() < end:
+                time.sleep(1)
+        files_end, registry_end = snapshot(prefix)
+        left_files = files_end - files_before
+        left_registry = registry_end - registry_before
+        if not left_files and not left_registry:
+            print("\n4. Nothing is left: every file, folder and registry entry of the product is gone.")
+            return 0
+        print(f"\n4. Left behind: {len(left_files)} files or folders and {len(left_registry)} registry entries:")
+        indent(left_files)
+        indent(left_registry)
+        print("   Result: FAILED (the uninstallation left these behind)")
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
