@@ -120,3 +120,28 @@ class SilentInstall32(SilentInstall):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class ProgressWithFiles(unittest.TestCase):
+    """The file step's positions: 28 + i x 62 / n before record i, for one file and for 62."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.prefix = Prefix(arch="win64").__enter__()
+        cls.addClassCleanup(cls.prefix.__exit__, None, None, None)
+
+    def install(self, count):
+        files = {f"sub/f{i:02}.txt": f"file {i}\r\n".encode() for i in range(count)}
+        product = Product(uninstall_name=f"Progress{count}", install=rf"C:\Progress{count}", files=files)
+        self.addCleanup(product.remove)
+        result, trace = run_installer(self.prefix, product.pack())
+        self.assertEqual(result.code, 1)
+        return [int(l.split()[1]) for l in trace if l.startswith("progress ")]
+
+    def test_positions(self):
+        for count, file_positions in [(1, [28]), (62, list(range(28, 90)))]:
+            with self.subTest(files=count):
+                positions = self.install(count)
+                self.assertEqual(positions, POSITIONS_WITHOUT_FILES[:5] + file_positions + POSITIONS_WITHOUT_FILES[5:])
+                folder = self.prefix.host_path(rf"C:\Progress{count}\sub")
+                self.assertEqual((folder / "f00.txt").read_bytes(), b"file 0\r\n")
