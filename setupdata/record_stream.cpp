@@ -17,9 +17,9 @@ bool SkipText(const uint8_t *p, size_t available, size_t &at, size_t unit)
     return false;
 }
 
-// Whether the description of a record (fields 1 to 11, setupdata/file_record.h) lies whole within
+// Whether the record header of a record (fields 1 to 11, setupdata/file_record.h) lies whole within
 // the first `available` bytes, so that it can be read without decoding more.
-bool DescriptionComplete(const uint8_t *p, size_t available)
+bool RecordHeaderComplete(const uint8_t *p, size_t available)
 {
     size_t at = 0;
     if (!SkipText(p, available, at, 1) || at + 36 > available)
@@ -53,9 +53,9 @@ FileRecordStream::FileRecordStream(FileData &data, FileRecord &record) : data_(d
 {
     recordLeft_ = PeekFileRecordLength(data_);
     data_.queueRead += 4;
-    // Decode only as far as the description reaches, so that the queue stays about one chunk.
-    const int32_t head = int32_t(recordLeft_ < kStreamedDescriptionLimit ? recordLeft_ : kStreamedDescriptionLimit);
-    while (Queued() < head && !DescriptionComplete(Front(), size_t(Queued())))
+    // Decode only as far as the record header reaches, so that the queue stays about one chunk.
+    const int32_t head = int32_t(recordLeft_ < kStreamedRecordHeaderLimit ? recordLeft_ : kStreamedRecordHeaderLimit);
+    while (Queued() < head && !RecordHeaderComplete(Front(), size_t(Queued())))
         DecodeNextChunk(data_);
     SetupCursor cursor(Front(), size_t(Queued() < head ? Queued() : head));
     ReadFileRecordHeader(cursor, record);

@@ -3,10 +3,10 @@
 // NextFileRecord (setupdata/container.h) hands out a record only once the whole of it is decoded,
 // so memory grows with the largest record: a 1 GiB file cannot be installed by a 32-bit process
 // that also maps its own image. A record longer than kStreamedRecordThreshold is read here instead:
-// its description from the first bytes, then its content one decoded chunk at a time, then its
+// its record header from the first bytes, then its content one decoded chunk at a time, then its
 // content checksum. The queue holds at most one decoded chunk plus what is left of the one before.
 //
-//   int32 L | description | content (size from the header's list) | uint32 checksum | (rest of L)
+//   int32 L | record header | content (size from the header's list) | uint32 checksum | (rest of L)
 #pragma once
 
 #include <cstdint>
@@ -16,9 +16,9 @@
 
 // Records longer than this are streamed.
 constexpr int32_t kStreamedRecordThreshold = 4 << 20;
-// The description of a streamed record must lie within its first bytes up to this many (a longer
-// one reads as leaving its bounds, code 91); real descriptions are a few hundred bytes.
-constexpr int32_t kStreamedDescriptionLimit = 1 << 20;
+// The record header of a streamed record must lie within its first bytes up to this many (a longer
+// one reads as leaving its bounds, code 91); real record headers are a few hundred bytes.
+constexpr int32_t kStreamedRecordHeaderLimit = 1 << 20;
 
 // The length L of the next record, decoding chunks until its four bytes are queued; the record is
 // not taken.
@@ -26,8 +26,8 @@ int32_t PeekFileRecordLength(FileData &data);
 
 class FileRecordStream {
 public:
-    // Takes the next record's length and reads its description into `record` (code 70 for an
-    // empty name, 91 for a description beyond the record or the limit).
+    // Takes the next record's length and reads its record header into `record` (code 70 for an
+    // empty name, 91 for a record header beyond the record or the limit).
     FileRecordStream(FileData &data, FileRecord &record);
 
     // Starts the content of `size` bytes (the header's size list entry): codes 71 and 72, and 91
