@@ -1,6 +1,7 @@
 #include "app/wizard_stage_win.h"
 
 #include <windows.h>
+
 #include <mmsystem.h>
 
 #include "app/exit.h"
@@ -8,6 +9,7 @@
 #include "app/notification_win.h"
 #include "app/run_mode.h"
 #include "core/codepage.h"
+#include "core/system_library_win.h"
 #include "core/folders_win.h"
 #include "core/path_text.h"
 #include "core/registry_win.h"
@@ -154,9 +156,13 @@ void PlayStartSound(const Settings &s)
 {
     if (g_runMode.automatic || s.StartSound.Empty())
         return;
-    // A sound that cannot be played is no reason to stop an installation.
-    (void)PlaySoundW(reinterpret_cast<LPCWSTR>(s.StartSound.Bytes()), nullptr,
-                     SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_NOSTOP);
+    // winmm is looked up in the system folder, never by name beside the installer. A sound that
+    // cannot be played is no reason to stop an installation.
+    using PlaySoundFn = BOOL(WINAPI *)(LPCWSTR, HMODULE, DWORD);
+    const auto play = GetSystemFunctionAs<PlaySoundFn>(L"winmm.dll", "PlaySoundW");
+    if (play)
+        (void)play(reinterpret_cast<LPCWSTR>(s.StartSound.Bytes()), nullptr,
+                   SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_NOSTOP);
 }
 
 void FolderFromRegistry(Settings &s)

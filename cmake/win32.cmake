@@ -25,7 +25,7 @@ target_compile_options(ks_program PRIVATE ${KS_WARNINGS} ${KS_SIZE_FLAGS})
 target_compile_definitions(ks_program PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                            _WIN32_WINNT=0x0600 WINVER=0x0600)
 target_link_libraries(ks_program PUBLIC ${KS_ZLIB_STATIC} ole32 oleaut32 uuid shell32 shlwapi
-                      advapi32 user32 gdi32 comctl32 comdlg32 version winmm)
+                      advapi32 user32 gdi32 comctl32 comdlg32)
 
 # The program's pictures, drawn by a script into the build folder where the resource script finds
 # them.

@@ -10,22 +10,27 @@ using InfoFn = BOOL(WINAPI *)(LPCWSTR, DWORD, DWORD, LPVOID);
 using QueryFn = BOOL(WINAPI *)(LPCVOID, LPCWSTR, LPVOID *, PUINT);
 }
 
-bool ReadFileVersionNumber(const String &path, uint64_t &version)
+bool ReadFileVersionBlock(const String &path, String &block)
 {
     const auto size = GetSystemFunctionAs<SizeFn>(L"version.dll", "GetFileVersionInfoSizeW");
     const auto info = GetSystemFunctionAs<InfoFn>(L"version.dll", "GetFileVersionInfoW");
-    const auto query = GetSystemFunctionAs<QueryFn>(L"version.dll", "VerQueryValueW");
-    if (!size || !info || !query)
+    if (!size || !info)
         return false;
     const wchar_t *name = reinterpret_cast<const wchar_t *>(path.Wide());
     DWORD ignored = 0;
     const DWORD bytes = size(name, &ignored);
     if (bytes == 0)
         return false;
-    String block;
     if (!block.TryResize(static_cast<int32_t>(bytes)))
         return false;
-    if (!info(name, 0, bytes, block.MutableBytes()))
+    return info(name, 0, bytes, block.MutableBytes()) != FALSE;
+}
+
+bool ReadFileVersionNumber(const String &path, uint64_t &version)
+{
+    const auto query = GetSystemFunctionAs<QueryFn>(L"version.dll", "VerQueryValueW");
+    String block;
+    if (!query || !ReadFileVersionBlock(path, block))
         return false;
     void *fixed = nullptr;
     UINT length = 0;

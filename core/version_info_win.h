@@ -6,5 +6,9 @@
 
 #include "core/string.h"
 
+// The whole version-information block of a file (`path` is wide); false when it has none or it
+// cannot be read.
+bool ReadFileVersionBlock(const String &path, String &block);
+
 // `path` is wide. False when the file has no version resource or it cannot be read.
 bool ReadFileVersionNumber(const String &path, uint64_t &version);

@@ -9,6 +9,7 @@
 #include "core/path_win.h"
 #include "core/folders_win.h"
 #include "core/system_error_win.h"
+#include "core/version_info_win.h"
 #include "core/version_resource.h"
 #include "install/file_replace.h"
 #include "install/file_step_log.h"
@@ -87,14 +88,9 @@ ExistingFile ProbeExisting(const String &path, int32_t type)
         return existing;
     existing.timeKnown = ReadLastWriteTime(path, existing.time);
     if (type >= kFileTypeSystem && type <= kFileTypeVersioned) {
-        DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeW(W(path), &ignored);
         String block;
-        if (size > 0) {
-            block.Resize(int32_t(size));
-            if (GetFileVersionInfoW(W(path), 0, size, block.MutableBytes()))
-                FileVersionFromVersionInfo(block.Data(), size_t(block.Length()), existing.version);
-        }
+        if (ReadFileVersionBlock(path, block))
+            FileVersionFromVersionInfo(block.Data(), size_t(block.Length()), existing.version);
     }
     return existing;
 }
