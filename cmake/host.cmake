@@ -34,7 +34,7 @@ target_compile_options(ks_app_portable PRIVATE ${KS_WARNINGS})
 target_link_libraries(ks_app_portable PUBLIC ks_portable)
 
 # The packer: its code is a library that the unit tests call too; pack/main.cpp is its entry point.
-# toml11 (Debian's libtoml11-dev) is header-only and is included by pack/project_reader.cpp only.
+# toml11 (Debian's libtoml11-dev) is header-only and is included by the project reader (pack/project_table.h) only.
 find_path(KS_TOML11_INCLUDE toml.hpp REQUIRED)
 # libdeflate (Debian's libdeflate-dev) compresses the chunks: whole-buffer zlib streams that the
 # setup program's zlib inflates, at a fraction of zlib's time.
