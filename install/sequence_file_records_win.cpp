@@ -59,7 +59,7 @@ void RunFileRecordSteps(InstallRun &run)
     in.hooks.guarded = Guarded;
     in.hooks.shortcut = AddShortcut;
     in.windows9x = (GetVersion() & 0x80000000u) != 0;
-    g_shortcuts = run.shortcuts;
+    g_shortcuts = &run.shortcuts;
 
     FileStepLists lists;
     InstallFiles(in, lists);                      // 11: progress 28 + i x 62 / n

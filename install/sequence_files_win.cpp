@@ -5,12 +5,7 @@
 #include "install/progress.h"
 #include "install/sequence_state.h"
 #include "setupdata/setup_data_win.h"
-
-// The conditional deletion routine of the uninstaller, in its install mode (uninstall/); absent
-// until it is linked in.
-using DeletionFailureSink = void (*)(const String &wide);
-bool RunConditionalDeletions(bool installMode, const std::vector<FileDeletion> &records, const String &installFolder,
-                             DeletionFailureSink failure) __attribute__((weak));
+#include "uninstall/conditional_deletions_win.h"
 
 namespace {
 
@@ -59,8 +54,7 @@ void InstallFileData(InstallRun &run)
         FileDataWait();
 
     // 10: the deletion list.
-    if (RunConditionalDeletions &&
-        RunConditionalDeletions(true, run.settings.ConditionalDeletions, run.settings.InstallFolder, DeletionFailed))
+    if (RunConditionalDeletions(true, run.settings.ConditionalDeletions, run.settings.InstallFolder, DeletionFailed))
         run.settings.ProductFlags |= SequenceFlag::RestartNeeded;
     ProgressPosition(27);
 

@@ -128,27 +128,6 @@ String ResolveFinishPath(const InstallRun &run, const String &path)
     return absolute ? expanded : JoinPath(run.settings.InstallFolder, expanded);
 }
 
-// Program and arguments of a command line: a quoted first word, else up to the first blank.
-void SplitCommand(const String &command, String &program, String &arguments)
-{
-    const char16_t *c = command.Wide();
-    const int32_t n = command.WideLength();
-    int32_t i = 0;
-    if (n > 0 && c[0] == u'"') {
-        while (++i < n && c[i] != u'"') {
-        }
-        program = String(c + 1, (i < n ? i : n) - 1);
-        i = i < n ? i + 1 : n;
-    } else {
-        while (i < n && c[i] != u' ')
-            ++i;
-        program = String(c, i);
-    }
-    while (i < n && c[i] == u' ')
-        ++i;
-    arguments = String(c + i, n - i);
-}
-
 bool StartCommand(const String &command, const String &folder)
 {
     ProgramStart start;

@@ -1,9 +1,6 @@
 // Steps 17 to 26: the uninstaller icon and shortcuts, shortcuts, root shortcut and taskbar pin,
 // registry entries, associations, firewall exceptions (each risky call in its crash guard), the
 // saved texts and bitmap, and the PATH addition.
-//
-// The work of shortcuts, registry, associations, firewall and PATH belongs to the registry step
-// family; until it is linked in, its steps are passed over at their places.
 #include <windows.h>
 
 #include "core/failure_summary.h"
@@ -17,36 +14,16 @@
 #include "setupdata/path_variables.h"
 #include "uninstall/uninstall_data.h"
 
-// Adapters of the registry step family (install/sequence_registry_win.cpp once it is there).
-void AddUninstallShortcutsStep(InstallRun &run, const String &uninstallerPath, const String &argument) __attribute__((weak));
-void AddLogShortcutStep(InstallRun &run) __attribute__((weak));
-void CreateShortcutsStep(InstallRun &run) __attribute__((weak));
-void CreateRootShortcutStep(InstallRun &run) __attribute__((weak));
-void PinToTaskbarStep(InstallRun &run) __attribute__((weak));
-void WriteRegistryStep(InstallRun &run) __attribute__((weak));
-void MergeRegistryStep(InstallRun &run) __attribute__((weak));
-void InstallAssociationsStep(InstallRun &run) __attribute__((weak));
-void AddFirewallStep(InstallRun &run) __attribute__((weak));
-void AddToPathStep(InstallRun &run) __attribute__((weak));
-
 namespace {
 
 constexpr int kSavingStatusRow = 32;
 
 using Step = void (*)(InstallRun &);
 
-void Run(Step step, InstallRun &run)
-{
-    if (step)
-        step(run);
-}
-
 // Runs `step` in a crash guard. A crash is logged with its exception, and the failure summary gets
 // `summary` (null: the step's crash is not a failure of the installation, only of that step).
 void RunGuardedStep(Step step, InstallRun &run, const char *what, const char *summary)
 {
-    if (!step)
-        return;
     const GuardResult result = RunGuardedCall([&] { step(run); });
     if (!result.crashed)
         return;
@@ -114,33 +91,29 @@ void InstallShellEntries(InstallRun &run)
         WriteUninstallerIcon(run);
         const String uninstaller = JoinPath(run.uninstallDataFolder,
                                             PathTextToWide(run.settings.UninstallerFileName));
-        const String argument = String(u"/u:\"").Append(run.settings.UninstallName).AppendWide(u"\"");
-        if (AddUninstallShortcutsStep)
-            AddUninstallShortcutsStep(run, uninstaller, argument);
+        run.steps.addUninstallShortcuts(run, uninstaller);
     }
     // 18.
     if (run.Has(SequenceFlag::LogShortcut))
-        Run(AddLogShortcutStep, run);
+        run.steps.addLogShortcut(run);
     // 19.
-    if (!(run.removableTarget && run.Has2(SequenceFlag2::RemovableNoShortcuts))) {
-        if (run.Has(SequenceFlag::DetailedLog) && !run.settings.Shortcuts.empty())
-            LogText("\r\n");
-        Run(CreateShortcutsStep, run);
-    }
+    // (With the detailed log the step begins with a line break of its own.)
+    if (!(run.removableTarget && run.Has2(SequenceFlag2::RemovableNoShortcuts)))
+        run.steps.createShortcuts(run);
     // 20: each in its own guard; a crashed root shortcut still lets the pin run.
     if (run.removableTarget)
-        RunGuardedStep(CreateRootShortcutStep, run, "installing the root shortcut", "Crash while installing root shortcut.\r\n");
-    RunGuardedStep(PinToTaskbarStep, run, "pinning to the taskbar", "Crash while pinning to taskbar.\r\n");
+        RunGuardedStep(run.steps.createRootShortcut, run, "installing the root shortcut", "Crash while installing root shortcut.\r\n");
+    RunGuardedStep(run.steps.pinToTaskbar, run, "pinning to the taskbar", "Crash while pinning to taskbar.\r\n");
     // 21.
     ProgressPosition(97);
     if (!(run.removableTarget && run.Has2(SequenceFlag2::RemovableNoRegistry)))
-        Run(WriteRegistryStep, run);
-    Run(MergeRegistryStep, run);
+        run.steps.writeRegistry(run);
+    run.steps.mergeRegistry(run);
     // 22, 23.
     if (!(run.removableTarget && run.Has2(SequenceFlag2::RemovableNoAssociations)))
-        RunGuardedStep(InstallAssociationsStep, run, "installing associations", "Crashed while installing associations.\r\n");
+        RunGuardedStep(run.steps.installAssociations, run, "installing associations", "Crashed while installing associations.\r\n");
     if (!(run.removableTarget && run.Has2(SequenceFlag2::RemovableNoFirewall)))
-        RunGuardedStep(AddFirewallStep, run, "adding firewall exceptions", nullptr);
+        RunGuardedStep(run.steps.addFirewall, run, "adding firewall exceptions", nullptr);
     // 24.
     run.Delay();
     ProgressStatusRow(kSavingStatusRow);
@@ -149,5 +122,5 @@ void InstallShellEntries(InstallRun &run)
     SaveTextsAndBitmap(run);
     // 26: failures of the PATH change are logged only, by the step itself.
     if (run.Has(SequenceFlag::AddToPath))
-        Run(AddToPathStep, run);
+        run.steps.addToPath(run);
 }

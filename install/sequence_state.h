@@ -5,9 +5,8 @@
 
 #include "core/string.h"
 #include "install/sequence.h"
+#include "install/shortcut_list.h"
 #include "setupdata/settings.h"
-
-struct ShortcutRecord;
 
 // ProductFlags bits of the sequence not named in setupdata/settings_flags.h.
 namespace SequenceFlag {
@@ -53,6 +52,24 @@ constexpr uint32_t RemovableNoFirewall = 0x80000;
 constexpr uint32_t LaunchAppAsCommand = 0x100000;
 } // namespace SequenceFlag2
 
+struct InstallRun;
+
+// The shell and system steps (install/sequence_system_steps_win.cpp) as the sequence calls them in
+// their places; a test of the sequence may put its own into InstallRun::steps.
+struct SystemSteps {
+    void (*addUninstallShortcuts)(InstallRun &run, const String &uninstallerPath);   // step 17
+    void (*addLogShortcut)(InstallRun &run);                 // step 18
+    void (*createShortcuts)(InstallRun &run);                // step 19
+    void (*createRootShortcut)(InstallRun &run);             // step 20
+    void (*pinToTaskbar)(InstallRun &run);                   // step 20
+    void (*writeRegistry)(InstallRun &run);                  // step 21
+    void (*mergeRegistry)(InstallRun &run);                  // step 21
+    void (*installAssociations)(InstallRun &run);            // step 22
+    void (*addFirewall)(InstallRun &run);                    // step 23
+    void (*addToPath)(InstallRun &run);                      // step 26
+};
+extern const SystemSteps kSystemSteps;
+
 struct InstallRun {
     SequenceInput &input;
     Settings &settings;
@@ -65,14 +82,17 @@ struct InstallRun {
     bool restartAnswer = false;
     int64_t restorePointSequence = 0;
 
-    // Texts collected for the uninstall entry and "Uninstall.DAT".
+    // Texts collected for the uninstall entry. (The association and firewall records go straight
+    // to the uninstall data, uninstall/uninstall_data.h, from their steps.)
     String fontList;                  // 8-bit
     String sharedFilesText;           // 8-bit
-    String associationText;           // 8-bit
-    String firewallText;              // 8-bit
-    std::vector<ShortcutRecord> *shortcuts = nullptr;
+    // The shortcut list in the order it is written: the settings' shortcuts, those of the file
+    // records, the uninstall shortcuts, the log shortcut.
+    ShortcutList shortcuts;
+    SystemSteps steps = kSystemSteps;
 
-    explicit InstallRun(SequenceInput &in) : input(in), settings(*in.settings), mode(*in.mode) {}
+    explicit InstallRun(SequenceInput &in)
+        : input(in), settings(*in.settings), mode(*in.mode), shortcuts(in.settings->Shortcuts) {}
 
     bool Has(uint64_t flag) const { return (settings.ProductFlags & flag) != 0; }
     bool Has2(uint32_t flag) const { return (settings.ProductFlags2 & flag) != 0; }
@@ -95,3 +115,4 @@ void FinishInstallation(InstallRun &run);                  // steps 28-41
 void RunPostInstallBatch(InstallRun &run);                 // step 31
 void RunExitBatch(InstallRun &run);                        // step 37
 void RemoveEmptyInstallFolders(InstallRun &run);           // step 38
+

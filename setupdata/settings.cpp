@@ -8,6 +8,7 @@
 #include "setupdata/path_variables.h"
 #include "setupdata/settings_flags.h"
 #include "setupdata/settings_stream.h"
+#include "setupdata/shell_settings.h"
 
 Settings g_settings;
 
@@ -189,6 +190,19 @@ void ReadProgramsToClose(SettingsStream &in, std::vector<AutoCloseEntry> &list)
                             entry.mode = in.ReadU8();
                             entry.phase = in.ReadU8();
                         });
+}
+
+// The shell settings without an item of their own, from the file-step block; a block of another
+// kind carries none.
+void ApplyShellSettings(Settings &s)
+{
+    ShellSettings shell;
+    (void)ReadShellSettings(s.FileStepBlock, shell);
+    s.FirewallList = shell.firewallList;
+    s.RegistryMerge = shell.registryMerge;
+    s.RootShortcutName = shell.rootShortcutName;
+    s.RootShortcutCommand = shell.rootShortcutCommand;
+    s.DesktopFolderIcon = shell.desktopFolderIcon;
 }
 
 } // namespace
@@ -385,6 +399,7 @@ SettingsDecisions ReadSettings(SettingsStream &in, const SettingsInputs &inputs,
 
     if (hooks.expandProductPlaceholders)
         hooks.expandProductPlaceholders(s, s.BannerHeadline);
+    ApplyShellSettings(s);
     return decisions;
 }
 

@@ -250,14 +250,25 @@ struct Settings {
     std::vector<FileAssociation> Associations;
     std::vector<ShortcutRecord> Shortcuts;
     std::array<String, 2> FileStepTexts;    // item 60: [0] wide, [1] 8-bit
-    std::array<String, 2> ShortcutStepTexts;    // wide
+    std::array<String, 2> ShortcutStepTexts;    // wide: [kPinCommandText], [kPinNameText]
     std::vector<UninstallData> SavedValues;
     String SupportOffer;
     String ProductIcon;                     // icon file image
     std::vector<AutoCloseEntry> ProgramsToClose;
     // Item 64.
     LanguageTable Languages;
+    // Derived: the shell and system settings carried in FileStepBlock (setupdata/shell_settings.h),
+    // empty when the block carries none.
+    String FirewallList;                    // 8-bit path text, one exception per line
+    String RegistryMerge;                   // 8-bit .reg text
+    String RootShortcutName;                // wide
+    String RootShortcutCommand;             // wide
+    String DesktopFolderIcon;               // icon file image
 };
+
+// The two shortcut-step texts of item 60: the taskbar pin's command and name.
+constexpr int kPinCommandText = 0;
+constexpr int kPinNameText = 1;
 
 // The process-wide installation settings.
 extern Settings g_settings;

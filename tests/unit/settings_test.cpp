@@ -8,6 +8,7 @@
 #include "setupdata/settings.h"
 #include "setupdata/settings_flags.h"
 #include "setupdata/settings_stream.h"
+#include "setupdata/shell_settings.h"
 
 namespace {
 
@@ -567,6 +568,30 @@ TEST_F(SettingsRecord, BannerHeadlineGetsProductPlaceholdersAfterTheLastItem)
     Settings s = Minimal();
     s.BannerHeadline = u"Welcome to <product>";
     EXPECT_EQ(Read(Write(s)).BannerHeadline, String(u"Welcome to <product>Prod"));
+}
+
+TEST_F(SettingsRecord, ShellSettingsComeFromTheFileStepBlockAfterTheRecord)
+{
+    ShellSettings shell;
+    shell.firewallList = String("8080;;1;");
+    shell.registryMerge = String("REGEDIT4");
+    shell.rootShortcutName = u"Root";
+    shell.rootShortcutCommand = u"run.exe -x";
+    shell.desktopFolderIcon = String("ICO");
+    Settings s = Minimal();
+    s.FileStepBlock = WriteShellSettings(shell);
+    const Settings b = Read(Write(s));
+    EXPECT_EQ(b.FirewallList, shell.firewallList);
+    EXPECT_EQ(b.RegistryMerge, shell.registryMerge);
+    EXPECT_EQ(b.RootShortcutName, shell.rootShortcutName);
+    EXPECT_EQ(b.RootShortcutCommand, shell.rootShortcutCommand);
+    EXPECT_EQ(b.DesktopFolderIcon, shell.desktopFolderIcon);
+
+    s.FileStepBlock = String("\0\1files", 7);   // a block of another tool: none, and no complaint
+    const Settings other = Read(Write(s));
+    EXPECT_TRUE(other.FirewallList.Empty());
+    EXPECT_TRUE(other.RootShortcutName.Empty());
+    EXPECT_EQ(other.FileStepBlock, s.FileStepBlock);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -11,7 +11,7 @@
 #include "install/sequence_state.h"
 #include "setupdata/settings.h"
 
-// The test's own steps in the places of the registry step family's adapters.
+// The test's own steps in the places of the shell and system steps.
 namespace {
 std::vector<std::string> g_ran;
 std::string g_log;
@@ -21,7 +21,6 @@ void Crash()
     volatile int *volatile p = nullptr;
     *p = 1;
 }
-} // namespace
 
 void PinToTaskbarStep(InstallRun &)
 {
@@ -40,8 +39,8 @@ void AddFirewallStep(InstallRun &)
     Crash();
 }
 void AddToPathStep(InstallRun &) { g_ran.push_back("path"); }
-
-namespace {
+void Nothing(InstallRun &) {}
+void NoUninstallShortcuts(InstallRun &, const String &) {}
 
 TEST(GuardedSteps, CrashesAreContainedWhereTheTableSays)
 {
@@ -55,6 +54,8 @@ TEST(GuardedSteps, CrashesAreContainedWhereTheTableSays)
     input.mode = &mode;
     input.overrides = &overrides;
     InstallRun run(input);
+    run.steps = SystemSteps{NoUninstallShortcuts, Nothing,         Nothing,          Nothing,         PinToTaskbarStep,
+                            WriteRegistryStep,    Nothing,         InstallAssociationsStep, AddFirewallStep, AddToPathStep};
     ClearFailureSummary();
     SetLogBodySink(Capture);
 

@@ -105,10 +105,12 @@ class SilentInstall(unittest.TestCase):
         strings = lines.index("[Strings]")
         records = [l for l in lines[:strings] if l]
         # The folders in the order they were created (the shared folder under Common Files, named
-        # for the publisher), then the uninstaller.
+        # for the publisher), the uninstall shortcut in the Start menu, then the uninstaller.
         self.assertEqual(records[:2], [r"~C:\EngineTest", r"~C:\EngineTest\Uninstall"])
         self.assertRegex(records[2], r"^~C:\\Program Files( \(x86\))?\\Common Files\\Kestrival Tests$")
-        self.assertEqual(records[3:], [r"C:\EngineTest\Uninstall\Uninstall.exe"])
+        start_menu_link = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Engine Test\Uninstall Engine Test.lnk"
+        self.assertEqual(records[3:], [start_menu_link, r"C:\EngineTest\Uninstall\Uninstall.exe"])
+        self.assertTrue(self.prefix.host_path(start_menu_link).is_file())
         self.assertEqual(lines[strings + 1], "~10")
         self.assertIn("~999", lines)
         self.assertTrue((self.folder / "Uninstall.exe").is_file())
