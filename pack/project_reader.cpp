@@ -24,7 +24,7 @@ void ProjectReader::Read(const TomlValue &root)
         for (const char *name : {"folders", "wizard", "window", "upgrade", "install", "log",
                                  "uninstall", "batches", "notify", "package", "required_product",
                                  "shortcut", "association", "delete", "close_program", "language",
-                                 "advanced", "files"})
+                                 "advanced", "taskbar", "shortcuts", "firewall", "registry", "files"})
             top.Know(name);
         top.Finish();
         throw PackError(p_.path + ": the project has no [product] table (it needs at least "
@@ -54,6 +54,12 @@ void ProjectReader::Read(const TomlValue &root)
     ReadLanguages(top.Tables("language"));
     if (std::optional<ProjectTable> t = top.Table("advanced"))
         ReadAdvanced(*t);
+    ReadSection(top, "taskbar", &ProjectReader::ReadTaskbar);
+    ReadSection(top, "shortcuts", &ProjectReader::ReadShortcutSettings);
+    for (ProjectTable &t : top.Tables("firewall"))
+        ReadFirewall(t);
+    ReadSection(top, "registry", &ProjectReader::ReadRegistry);
+    BuildShellSettings();
     top.Know("files");
     top.Finish();
     p_.files = ReadFileEntries(top, p_.folder, p_.warnings);

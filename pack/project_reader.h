@@ -6,6 +6,7 @@
 //   project_package.cpp    [package] and [advanced];
 //   project_lists.cpp      [[shortcut]], [[association]], [[delete]], [[close_program]];
 //   project_languages.cpp  [[language]];
+//   project_shell.cpp      [taskbar], [shortcuts], [[firewall]], [registry] (the shell settings);
 //   project_files.cpp      [[files]] (pack/project_files.h);
 //   project_options.cpp    the named option bits and colours (shared with --dump).
 #pragma once
@@ -16,6 +17,7 @@
 #include "pack/file_kind.h"
 #include "pack/project.h"
 #include "pack/project_table.h"
+#include "setupdata/shell_settings.h"
 
 class ProjectReader {
 public:
@@ -71,6 +73,14 @@ private:
     void ReadProgramToClose(ProjectTable &t);
     void CheckCounts(ProjectTable &top);
 
+    // The shell settings without a record item, read after [advanced]; BuildShellSettings makes
+    // the file-step block of them.
+    void ReadTaskbar(ProjectTable &t);
+    void ReadShortcutSettings(ProjectTable &t);
+    void ReadFirewall(ProjectTable &t);
+    void ReadRegistry(ProjectTable &t);
+    void BuildShellSettings();
+
     // The language table: the built-in English rows, and for each [[language]] those rows with
     // the project's texts over them. Without any [[language]], one language: English.
     void ReadLanguages(std::vector<ProjectTable> languages);
@@ -78,5 +88,8 @@ private:
     Project &p_;
     Settings &s_;
     std::string productName_;
+    ShellSettings shell_;
+    std::string firewallLines_;            // UTF-8, one entry per line
+    const TomlValue *shellAt_ = nullptr;   // the last shell key read, for an error about the block
     const TomlValue emptyTable_ = TomlValue(toml::table{});
 };

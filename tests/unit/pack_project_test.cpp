@@ -18,6 +18,7 @@
 #include "pack/project_table.h"
 #include "setupdata/language.h"
 #include "setupdata/settings_flags.h"
+#include "setupdata/shell_settings.h"
 
 namespace fs = std::filesystem;
 
@@ -34,6 +35,9 @@ public:
         Write("payload/sub/b.dll", "beta");
         Write("payload/sub/c.tmp", "gamma");
         Write("licence.txt", "line one\nline two\n");
+        Write("icon.ico", std::string("\0\0\1\0\1\0", 6) + std::string(16, '\x10'));
+        Write("settings.reg", "REGEDIT4\r\n");
+        Write("empty.reg", "");
     }
     ~ProjectFolder() { fs::remove_all(path_); }
 
@@ -118,6 +122,26 @@ TEST(PackProjectErrors, NameTheLineAndWhatIsWrong)
         {product + "icon = \"licence.txt\"\n", 3, "\"licence.txt\" is not an icon (an ICO file)"},
         {product + "[window]\nbackground = \"licence.txt\"\n", 4, "is not a bitmap (a BMP file)"},
         {product + "[wizard]\nstart_sound = \"payload/a.txt\"\n", 4, "is not a sound (a RIFF/WAVE file)"},
+        // The shell settings: entries that the setup program would take for damaged data, and the
+        // raw [advanced] texts that would be overwritten.
+        {product + "[[firewall]]\nname = \"x\"\n", 3, "needs either a \"port\" or a \"program\""},
+        {product + "[[firewall]]\nport = 80\nprogram = \"a.exe\"\n", 3, "needs either a \"port\" or a \"program\""},
+        {product + "[[firewall]]\nport = 70000\n", 4, "\"port\" must be from 1 to 65535"},
+        {product + "[[firewall]]\nport = 80\nprotocols = [\"icmp\"]\n", 5, "is \"tcp\" or \"udp\""},
+        {product + "[[firewall]]\nprogram = \"a.exe\"\nprotocols = [\"tcp\"]\n", 5, "belong to a port"},
+        {product + "[[firewall]]\nport = 80\nname = \"a;b\"\n", 5, "cannot hold \";\" or a line break"},
+        {product + "[[firewall]]\nport = 80\nkept = true\n", 5, "unknown key \"kept\""},
+        {product + "[taskbar]\npin_name = \"Tool\"\n", 4, "\"pin_name\" needs a \"pin_command\""},
+        {product + "[advanced]\nshortcut_step_texts = [\"a\", \"b\"]\n[taskbar]\npin_command = \"t.exe\"\n", 6,
+         "[taskbar] cannot be given together with [advanced] shortcut_step_texts"},
+        {product + "[shortcuts]\nroot_name = \"Go\"\n", 4, "needs both \"root_name\" and \"root_command\""},
+        {product + "[shortcuts]\ndesktop_folder_icon = \"icon.ico\"\n", 4, "needs a desktop folder"},
+        {product + "[folders]\ndesktop = \"D\"\n[shortcuts]\ndesktop_folder_icon = \"licence.txt\"\n", 6,
+         "\"licence.txt\" is not an icon"},
+        {product + "[registry]\nmerge = \"empty.reg\"\n", 4, "the registry merge file is empty"},
+        {product + "[advanced]\nfile_step_block = \"licence.txt\"\n[registry]\nmerge = \"settings.reg\"\n", 6,
+         "file_step_block cannot be given together with"},
+        {product + "[taskbar]\npin_comand = \"t.exe\"\n", 4, "unknown key \"pin_comand\" in [taskbar]"},
     };
     for (const Case &c : cases) {
         const std::string message = folder.Error(c.text);
@@ -126,6 +150,40 @@ TEST(PackProjectErrors, NameTheLineAndWhatIsWrong)
             << "project:\n" << c.text << "\nmessage: " << message;
         EXPECT_NE(message.find(c.says), std::string::npos) << "project:\n" << c.text << "\nmessage: " << message;
     }
+}
+
+// The shell settings without a record item of their own reach the file-step block in the form the
+// setup program reads; the pin is the two shortcut-step texts.
+TEST(PackProjectShellSettings, TheKeysBuildTheBlockTheProgramReads)
+{
+    const ProjectFolder folder;
+    const Project p = folder.Read("[product]\nname = \"P\"\n[folders]\ndesktop = \"P Folder\"\n"
+                                  "[taskbar]\npin_command = \"%InstallDir%\\\\p.exe\"\npin_name = \"P \u00e9\"\n"
+                                  "[shortcuts]\nroot_name = \"Start <product>\"\nroot_command = \"p.exe -x\"\n"
+                                  "desktop_folder_icon = \"icon.ico\"\n"
+                                  "[[firewall]]\nport = 8080\nprotocols = [\"tcp\", \"udp\"]\nname = \"Web\"\n"
+                                  "[[firewall]]\nport = 53\nprotocols = [\"udp\"]\nkeep = true\n"
+                                  "[[firewall]]\nprogram = \"bin\\\\caf\u00e9.exe\"\n"
+                                  "[registry]\nmerge = \"settings.reg\"\n");
+    EXPECT_EQ(p.settings.ShortcutStepTexts[kPinCommandText], Wide(u"%InstallDir%\\p.exe"));
+    EXPECT_EQ(p.settings.ShortcutStepTexts[kPinNameText], Wide(u"P \u00e9"));
+    ShellSettings shell;
+    ASSERT_TRUE(ReadShellSettings(p.settings.FileStepBlock, shell));
+    // Ports default to their protocols' bits, programs to 0; "1" keeps the exception. One line is
+    // not ASCII, so the whole list is UTF-8 path text.
+    EXPECT_EQ(std::string(shell.firewallList.Bytes(), size_t(shell.firewallList.Length())),
+              "|8080;Web;3;0\r\n53;;2;1\r\nbin\\caf\xc3\xa9.exe;;0;0\r\n");
+    EXPECT_EQ(shell.registryMerge, String("REGEDIT4\r\n"));
+    EXPECT_EQ(shell.rootShortcutName, Wide(u"Start <product>"));
+    EXPECT_EQ(shell.rootShortcutCommand, Wide(u"p.exe -x"));
+    EXPECT_EQ(shell.desktopFolderIcon.Length(), 22);
+
+    const Project none = folder.Read("[product]\nname = \"P\"\n");
+    EXPECT_TRUE(none.settings.FileStepBlock.Empty()) << "no shell settings, no block";
+    EXPECT_TRUE(none.settings.ShortcutStepTexts[kPinCommandText].Empty());
+    const Project port = folder.Read("[product]\nname = \"P\"\n[[firewall]]\nport = 80\n");
+    ASSERT_TRUE(ReadShellSettings(port.settings.FileStepBlock, shell));
+    EXPECT_EQ(shell.firewallList, String("80;;1;0\r\n")) << "a port without protocols is a TCP port";
 }
 
 TEST(PackProjectErrors, AProjectWithoutAProductNameIsRefused)
