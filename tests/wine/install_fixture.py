@@ -3,7 +3,8 @@ into an installer that a test runs in its prefix, and readers of what an install
 (the uninstall entry with its value types, "Install.log", "Uninstall.DAT", the test trace).
 
 Shared by the install engine's tests and the file step's tests: `Product(files=..., extra=...)`
-takes a dict of relative path -> bytes and extra project text; `pack()` returns the installer.
+takes a dict of relative path -> bytes, extra project text and extra [folders] keys; `pack()`
+returns the installer.
 """
 import os
 import re
@@ -21,7 +22,7 @@ TRACE_VARIABLE = "KESTRIVAL_TEST_TRACE"
 
 class Product:
     def __init__(self, name="Engine Test", uninstall_name="EngineTest", version="2.3",
-                 install=r"C:\EngineTest", files=None, extra=""):
+                 install=r"C:\EngineTest", files=None, extra="", folders=""):
         self.name = name
         self.uninstall_name = uninstall_name
         self.install = install
@@ -43,7 +44,7 @@ uninstall_name = "{uninstall_name}"
 [folders]
 install = "{install.replace(chr(92), chr(92) * 2)}"
 uninstall_subfolder = "Uninstall"
-
+{folders}
 {files_block}
 {extra}
 """

@@ -1,7 +1,10 @@
 """A silent installation of a packed product, end to end: batches with their SET variables, PAUSE
-removal and /b1 line, the progress positions, "Install.log", the uninstall entry value by value,
-"Uninstall.DAT" and the uninstaller; a second installation appends to the log. One prefix per
-class; the main scenario runs in a 64-bit and a 32-bit prefix."""
+removal and /b1 line, the progress positions, the shell and system steps (shortcuts in a Start-menu
+subfolder and on the desktop, a registry value, a merge file, an association, a firewall port, the
+PATH, folder rights), "Install.log", the uninstall entry value by value, "Uninstall.DAT" and the
+uninstaller; a second installation appends to the log. One prefix per class; the main scenario
+runs in a 64-bit and a 32-bit prefix."""
+import time
 import unittest
 
 from harness import Prefix
@@ -15,6 +18,48 @@ exit = "echo exit>\"%TEMP%\\exit.txt\""
 name_post_install = true
 '''
 
+# The shell and system steps, on targets that exist without any file of the product.
+SHELL_FOLDERS = r'''
+add_to_path = true
+add_to_path_subfolder = "Uninstall"
+grant_install_folder_rights = true
+'''
+SHELL = r'''
+[log]
+detailed = true
+
+[install]
+registry_text = """
+\\HKLM\\Software\\Kestrival Tests\\Engine
+\\HKLM\\Software\\Kestrival Tests\\Engine,Greeting,1,Hello %InstallDir%,3
+"""
+
+[[association]]
+extension = ".kengine"
+class = "Kestrival.EngineTest"
+description = "Engine test document"
+command = "\"%WinDir%\\notepad.exe\" \"%1\""
+
+[[shortcut]]
+target = "%WinDir%\\notepad.exe"
+name = "Tools\\Engine Notes"
+arguments = "--engine"
+start_menu = true
+desktop = true
+
+[[firewall]]
+port = 28090
+name = "Engine test"
+
+[registry]
+merge = "merge.reg"
+'''
+MERGE_FILE = b'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kestrival Tests\\Merged]\r\n"From"="regedit"\r\n'
+
+PROGRAMS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Engine Test"
+DESKTOP = r"C:\users\Public\Desktop"
+PATH_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+
 # Positions of a run without file records: every step but the records' own.
 POSITIONS_WITHOUT_FILES = [1, 2, 21, 26, 27, 91, 92, 93, 95, 97, 98, 99, 100]
 
@@ -26,11 +71,26 @@ class SilentInstall(unittest.TestCase):
     def setUpClass(cls):
         cls.prefix = Prefix(arch=cls.ARCH).__enter__()
         cls.addClassCleanup(cls.prefix.__exit__, None, None, None)
-        cls.product = Product(extra=BATCHES)
+        cls.product = Product(extra=BATCHES + SHELL, folders=SHELL_FOLDERS)
         cls.addClassCleanup(cls.product.remove)
+        (cls.product.dir / "merge.reg").write_bytes(MERGE_FILE)
         installer = cls.product.pack()
         cls.result, cls.trace = run_installer(cls.prefix, installer, '/silent /b1:"echo added>%TEMP%\\b1.txt"')
         cls.folder = cls.prefix.host_path(r"C:\EngineTest\Uninstall")
+
+    def log_body(self):
+        return "\r\n".join(read_lines(self.folder / "Install.log"))
+
+    def reg32(self, key, value=None):
+        """A value (None: the default value) in the registry view of this 32-bit product (WOW64's
+        in a 64-bit prefix)."""
+        args = ["reg", "query", key] + (["/v", value] if value is not None else ["/ve"])
+        out = self.prefix.wine(*args, *(["/reg:32"] if self.prefix.arch == "win64" else []))
+        for line in out.stdout.splitlines():
+            parts = line.strip().split("    ", 2)
+            if len(parts) == 3 and (value is None or parts[0].lower() == value.lower()):
+                return parts[2]
+        return None
 
     def temp_file(self, name):
         for temp in self.prefix.host_path(r"C:\users").glob("*/Temp"):
@@ -71,6 +131,42 @@ class SilentInstall(unittest.TestCase):
         # No failure: the summary heading is absent and the completion text ends the log.
         self.assertNotIn("*** FAILURE SUMMARY ***", body)
 
+    def test_shortcuts(self):
+        # The script's shortcut in the Start-menu folder's subfolder and on the all-users desktop
+        # (shortcuts for all users is the default), then the uninstall shortcut.
+        body = self.log_body()
+        for label, folder in [("Desktop Shortcut", DESKTOP), ("Start Menu Shortcut", PROGRAMS)]:
+            link = folder + r"\Tools\Engine Notes.lnk"
+            with self.subTest(label):
+                self.assertTrue(self.prefix.host_path(link).is_file())
+                self.assertIn(f"{label}(Tools\\Engine Notes) >>> {link}\r\n", body)
+        self.assertTrue(self.prefix.host_path(PROGRAMS + r"\Uninstall Engine Test.lnk").is_file())
+
+    def test_registry_and_merge_file(self):
+        self.assertEqual(self.reg32(r"HKLM\Software\Kestrival Tests\Engine", "Greeting"), r"Hello C:\EngineTest")
+        self.assertIn("Merging registry file...OK\r\n", self.log_body())
+        # regedit runs without being waited for.
+        for _ in range(60):
+            merged = self.prefix.reg_query(r"HKCU\Software\Kestrival Tests\Merged", "From")
+            if merged is not None:
+                break
+            time.sleep(0.5)
+        self.assertEqual(merged, "regedit")
+
+    def test_association(self):
+        command = r'"C:\windows\notepad.exe" "%1"'
+        self.assertEqual(self.reg32(r"HKCR\.kengine"), "Kestrival.EngineTest")
+        self.assertEqual(self.reg32(r"HKCR\Kestrival.EngineTest\shell\open\command"), command)
+        self.assertIn(f"Associated .kengine with {command}\r\n", self.log_body())
+
+    def test_firewall_path_and_folder_rights(self):
+        body = self.log_body()
+        self.assertIn("Added firewall exception: TCP port 28090\r\n", body)
+        path = self.prefix.reg_query(PATH_KEY, "Path")
+        self.assertTrue(path.endswith(r";C:\EngineTest\Uninstall"), path)
+        self.assertIn('Added "C:\\EngineTest\\Uninstall" to the PATH.\r\n', body)
+        self.assertIn('Granting rights to directory "C:\\EngineTest"...OK\r\n', body)
+
     def test_uninstall_entry(self):
         values = uninstall_entry(self.prefix, "EngineTest")
         uninstaller = r"C:\EngineTest\Uninstall\Uninstall.exe"
@@ -85,6 +181,7 @@ class SilentInstall(unittest.TestCase):
             "VersionMinor": ("REG_DWORD", "0x3"),
             "UninstallSubdir": ("REG_SZ", "Uninstall"),
             "InstallLocation": ("REG_SZ", r"C:\EngineTest"),
+            "AddToPathSubfolder": ("REG_SZ", "Uninstall"),
         }
         for name, value in expected.items():
             with self.subTest(name):
@@ -108,11 +205,24 @@ class SilentInstall(unittest.TestCase):
         # for the publisher), the uninstall shortcut in the Start menu, then the uninstaller.
         self.assertEqual(records[:2], [r"~C:\EngineTest", r"~C:\EngineTest\Uninstall"])
         self.assertRegex(records[2], r"^~C:\\Program Files( \(x86\))?\\Common Files\\Kestrival Tests$")
-        start_menu_link = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Engine Test\Uninstall Engine Test.lnk"
-        self.assertEqual(records[3:], [start_menu_link, r"C:\EngineTest\Uninstall\Uninstall.exe"])
-        self.assertTrue(self.prefix.host_path(start_menu_link).is_file())
+        # Then the shortcuts with their subfolders in list order, and the uninstaller.
+        self.assertEqual(records[3:], [
+            DESKTOP + r"\Tools\Engine Notes.lnk", "~" + DESKTOP + r"\Tools",
+            PROGRAMS + r"\Tools\Engine Notes.lnk", "~" + PROGRAMS + r"\Tools",
+            PROGRAMS + r"\Uninstall Engine Test.lnk",
+            r"C:\EngineTest\Uninstall\Uninstall.exe"])
         self.assertEqual(lines[strings + 1], "~10")
         self.assertIn("~999", lines)
+        # The sections the uninstaller undoes the association, the firewall port and the registry
+        # entries from.
+        def section(name):
+            start = lines.index(name) + 1
+            end = next((i for i in range(start, len(lines)) if lines[i].startswith("[")), len(lines))
+            return [l for l in lines[start:end] if l]
+        self.assertEqual(section("[Associations]"), [".kengine~!~Kestrival.EngineTest~!~open~!~"])
+        self.assertEqual(section("[Firewall]"), ["28090;Engine test;1;0"])
+        self.assertEqual(section("[Registry2]"), [r"\HKLM\Software\Kestrival Tests\Engine",
+                                                  r"\HKLM\Software\Kestrival Tests\Engine,Greeting,1,Hello %InstallDir%,3"])
         self.assertTrue((self.folder / "Uninstall.exe").is_file())
 
 
