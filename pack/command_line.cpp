@@ -28,7 +28,7 @@ constexpr char kVersion[] = "1.0.0";
 const char kUsage[] =
     "Usage:\n"
     "  kestrival-pack PROJECT -o OUTPUT [options]   write an installer\n"
-    "  kestrival-pack --dump INSTALLER              show what an installer holds\n"
+    "  kestrival-pack --dump INSTALLER [--json] [--languages]  show what an installer holds\n"
     "  kestrival-pack --extract DIR INSTALLER       write out the files an installer holds\n"
     "  kestrival-pack --help                        show this text\n"
     "\n"
@@ -47,7 +47,10 @@ const char kUsage[] =
     "  -q, --quiet           no progress and no summary\n"
     "  -v, --verbose         one line per file packed\n"
     "  --werror              treat warnings as errors (no installer is written)\n"
-    "  --dump INSTALLER      read an installer back and print its header, settings and files\n"
+    "  --dump INSTALLER      read an installer back and print its header, options, settings,\n"
+    "                        lists and files, each value beside the project key that sets it\n"
+    "  --json                with --dump: the whole structure as JSON\n"
+    "  --languages           with --dump: the language table row by row\n"
     "  --extract DIR INSTALLER  write the installer's files below DIR (an empty or new folder)\n"
     "  -h, --help            this text\n"
     "  --version             the packer's version\n"
@@ -120,6 +123,8 @@ int RunPackCommand(int argc, char **argv)
     PackOptions options;
     options.stub = KS_DEFAULT_STUB;
     bool quiet = false;
+    DumpForm dumpForm;
+    bool dumpFormGiven = false;
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -164,6 +169,10 @@ int RunPackCommand(int argc, char **argv)
                 text.find_first_not_of("0123456789") != std::string::npos)
                 return Usage("--threads needs a number from 1 to 256");
             options.threads = static_cast<unsigned>(threads);
+        } else if (arg == "--json") {
+            dumpForm.json = dumpFormGiven = true;
+        } else if (arg == "--languages") {
+            dumpForm.languages = dumpFormGiven = true;
         } else if (arg == "-q" || arg == "--quiet") {
             quiet = true;
         } else if (arg == "-v" || arg == "--verbose") {
@@ -182,11 +191,13 @@ int RunPackCommand(int argc, char **argv)
         }
     }
 
+    if (dumpFormGiven && dump.empty())
+        return Usage("--json and --languages go with --dump");
     try {
         if (!dump.empty()) {
             if (!project.empty() || !output.empty() || !extract.empty())
                 return Usage("--dump takes only the installer's path");
-            PrintInstallerDump(DumpInstaller(dump), stdout);
+            PrintInstallerDump(DumpInstaller(dump), stdout, dumpForm);
             return FinishOutput(kExitDone);
         }
         if (!extract.empty()) {

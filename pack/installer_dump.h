@@ -40,10 +40,19 @@ struct InstallerDump {
     std::vector<DumpedFile> files;
 };
 
-// Throws PackError naming what is wrong (not an installer, or the setup data's corruption code).
-// With `extractTo`, every file's content is also written below that folder under its record name,
-// as the record reader hands it over (one record in memory at a time).
+// Throws PackError naming what is wrong (a folder, not a Windows program, a program that is not an
+// installer, or the setup data's corruption code). With `extractTo`, every file's content is also
+// written below that folder under its record name, as the record reader hands it over. Memory stays
+// bounded whatever the installer's size: the file is mapped and the pages already read are let go,
+// and records too large to hold are read in pieces (setupdata/record_stream.h).
 InstallerDump DumpInstaller(const std::string &path, const std::string &extractTo = std::string());
 
-// The dump as readable text.
-void PrintInstallerDump(const InstallerDump &dump, FILE *out);
+struct DumpForm {
+    bool json = false;        // the whole structure as JSON instead of text for people
+    bool languages = false;   // the language table row by row (otherwise only its size and names)
+};
+
+// The dump: the installer's place in the file, the header, the options and settings decoded with
+// the project key of each value, the lists, the files, and the settings record as the reader read
+// it (pack/dump_description.cpp).
+void PrintInstallerDump(const InstallerDump &dump, FILE *out, const DumpForm &form = DumpForm());

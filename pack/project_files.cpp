@@ -12,6 +12,7 @@
 #include "pack/glob.h"
 #include "pack/pe_info.h"
 #include "pack/pack_error.h"
+#include "pack/project_options.h"
 #include "core/path_text.h"
 #include "setupdata/container.h"
 
@@ -94,10 +95,6 @@ void ReadText(ProjectTable &t, const char *key, Field<std::string> &field)
 
 int32_t AttributesOf(const TomlValue &v)
 {
-    static const std::pair<const char *, int32_t> kAttributes[] = {
-        {"read-only", 0x1}, {"hidden", 0x2}, {"system", 0x4},
-        {"archive", 0x20}, {"temporary", 0x100}, {"offline", 0x1000},
-    };
     if (v.is_integer()) {
         if (v.as_integer() < -1 || v.as_integer() > 0x7FFFFFFF)
             FailAt(v, "\"attributes\" must be -1 (leave as written) or a Windows attribute mask");
@@ -109,9 +106,9 @@ int32_t AttributesOf(const TomlValue &v)
     int32_t mask = 0;
     for (const TomlValue &e : v.as_array()) {
         bool found = false;
-        for (const auto &a : kAttributes)
+        for (const auto &a : kAttributeBits)
             if (e.is_string() && TextOf(e) == a.first)
-                mask |= a.second, found = true;
+                mask |= int32_t(a.second), found = true;
         if (!found)
             FailAt(e, "unknown attribute (known: read-only, hidden, system, archive, temporary, "
                       "offline)");
@@ -123,24 +120,14 @@ RecordFields ReadRecordFields(ProjectTable &t)
 {
     RecordFields f;
     if (const TomlValue *v = t.Get("type"))
-        Set(f.type, v, static_cast<int32_t>(t.Choice(
-                           "type", 0,
-                           {{"file", kFileTypeProgram}, {"shared", kFileTypeShared},
-                            {"font", kFileTypeFont}, {"startup", kFileTypeStartup},
-                            {"system", kFileTypeSystem}, {"com", kFileTypeCom},
-                            {"typelib", kFileTypeTypeLibrary}, {"versioned", kFileTypeVersioned},
-                            {"driver", kFileTypeDriver}, {"msi", kFileTypeMsiPackage},
-                            {"control-panel", kFileTypeControlPanel}})));
+        Set(f.type, v, static_cast<int32_t>(t.Choice("type", 0, kFileTypeChoices)));
     ReadBool(t, "desktop_shortcut", f.desktopShortcut);
     ReadBool(t, "start_menu_shortcut", f.startMenuShortcut);
     ReadBool(t, "permanent", f.permanent);
     ReadBool(t, "into_uninstall_folder", f.uninstallFolder);
     ReadBool(t, "msi_uninstall_list", f.msiList);
     if (const TomlValue *v = t.Get("replace"))
-        Set(f.replace, v, static_cast<int32_t>(t.Choice(
-                              "replace", 0,
-                              {{"always", 0x00}, {"never", 0x04}, {"if-exists", 0x08},
-                               {"if-missing", 0x0C}, {"unless-newer", 0x10}})));
+        Set(f.replace, v, static_cast<int32_t>(t.Choice("replace", 0, kReplaceChoices)));
     if (const TomlValue *v = t.Get("attributes"))
         Set(f.attributes, v, AttributesOf(*v));
     if (const TomlValue *v = t.Get("date"))
@@ -154,27 +141,8 @@ RecordFields ReadRecordFields(ProjectTable &t)
     ReadText(t, "working_folder", f.workingFolder);
     ReadText(t, "class_id", f.classId);
     if (const TomlValue *v = t.Get("msi_ui_level"))
-        Set(f.msiUiLevel, v, static_cast<int32_t>(t.Choice(
-                                 "msi_ui_level", 3,
-                                 {{"none", 2}, {"basic", 3}, {"reduced", 4}, {"full", 5}}, 0x7FFFFFFF)));
+        Set(f.msiUiLevel, v, static_cast<int32_t>(t.Choice("msi_ui_level", 3, kMsiUiLevelChoices, 0x7FFFFFFF)));
     return f;
-}
-
-const char *TypeWord(int32_t type)
-{
-    switch (type) {
-    case kFileTypeProgram: return "file";
-    case kFileTypeShared: return "shared";
-    case kFileTypeFont: return "font";
-    case kFileTypeStartup: return "startup";
-    case kFileTypeSystem: return "system";
-    case kFileTypeCom: return "com";
-    case kFileTypeTypeLibrary: return "typelib";
-    case kFileTypeVersioned: return "versioned";
-    case kFileTypeDriver: return "driver";
-    case kFileTypeMsiPackage: return "msi";
-    default: return "control-panel";
-    }
 }
 
 // A field set for a type that does not use it is an error: the record would carry a value the
@@ -186,7 +154,7 @@ void OnlyFor(const Field<T> &field, const char *key, int32_t type, std::initiali
     if (!field.value || std::find(types.begin(), types.end(), type) != types.end())
         return;
     FailAt(*field.at, std::string("\"") + key + "\" applies only to " + which + ", not to type \"" +
-                          TypeWord(type) + "\"");
+                          NameOf(kFileTypeChoices, type) + "\"");
 }
 
 bool IsVersionTyped(int32_t type)

@@ -1,7 +1,10 @@
 // The lists: [[shortcut]], [[association]], [[delete]] and [[close_program]].
 #include "pack/project_reader.h"
 
+#include <cstring>
+
 #include "pack/pack_error.h"
+#include "pack/project_options.h"
 
 void ProjectReader::ReadShortcut(ProjectTable &t)
 {
@@ -20,7 +23,7 @@ void ProjectReader::ReadShortcut(ProjectTable &t)
     r.startup = t.Bool("startup", false);
     r.permanent = t.Bool("permanent", false);
     r.show = static_cast<uint8_t>(
-        t.Choice("show", 0, {{"normal", 0}, {"minimized", 1}, {"maximized", 2}}));
+        t.Choice("show", 0, kShortcutShowChoices));
     r.expandTarget = 1;
     if (!r.desktop && !r.startMenu && !r.startup && r.folder.Empty())
         FailAt(t.Self(), "a [[shortcut]] must be placed somewhere: set desktop, start_menu or "
@@ -33,7 +36,7 @@ void ProjectReader::ReadAssociation(ProjectTable &t)
 {
     FileAssociation a;
     a.mode = static_cast<int32_t>(
-        t.Choice("mode", 1, {{"default", 1}, {"open-with", 2}}, INT32_MAX));
+        t.Choice("mode", 1, kAssociationModeChoices, INT32_MAX));
     const TomlValue *extension = t.Text("extension");
     if (!extension || TextOf(*extension).empty())
         FailAt(t.Self(), "an [[association]] needs an \"extension\"");
@@ -57,17 +60,12 @@ void ProjectReader::ReadDeletion(ProjectTable &t)
         FailAt(t.Self(), "a [[delete]] entry needs a \"path\"");
     d.path = PathText(*path, TextOf(*path));
     d.condition = static_cast<uint8_t>(
-        t.Choice("when", 0,
-                 {{"always", 0}, {"version-equal", 1}, {"version-at-least", 2},
-                  {"version-at-most", 3}, {"size-equal", 4}, {"size-at-least", 5},
-                  {"size-at-most", 6}},
-                 255));
+        t.Choice("when", 0, kDeletionConditions, 255));
     d.value = NarrowKey(t, "value");
-    const bool install = t.Bool("install", true);
-    const bool uninstall = t.Bool("uninstall", false);
-    d.flags = static_cast<uint8_t>((t.Bool("at_restart", false) ? 0x1 : 0) |
-                                   (t.Bool("at_restart_on_failure", false) ? 0x2 : 0) |
-                                   (install ? 0x4 : 0) | (uninstall ? 0x8 : 0));
+    // Deleted at installation unless told otherwise.
+    for (const auto &bit : kDeletionFlagBits)
+        if (t.Bool(bit.first, std::strcmp(bit.first, "install") == 0))
+            d.flags = static_cast<uint8_t>(d.flags | bit.second);
     t.Finish();
     s_.ConditionalDeletions.push_back(d);
 }
@@ -81,9 +79,9 @@ void ProjectReader::ReadProgramToClose(ProjectTable &t)
         FailAt(t.Self(), "a [[close_program]] entry needs a \"window_class\" or a \"window_title\"");
     e.programName = NarrowKey(t, "program");
     e.mode = static_cast<int32_t>(
-        t.Choice("mode", 0, {{"close", 0}, {"quit", 1}, {"ask", 2}, {"terminate", 3}}, 255));
+        t.Choice("mode", 0, kCloseModeChoices, 255));
     e.phase = static_cast<uint8_t>(
-        t.Choice("phase", 1, {{"install", 1}, {"uninstall", 2}, {"uninstall-confirmed", 4}}, 255));
+        t.Choice("phase", 1, kClosePhaseChoices, 255));
     t.Finish();
     s_.ProgramsToClose.push_back(e);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "setupdata/file_record.h"
 #include "setupdata/settings_flags.h"
 
 const FlagKey kFlagKeys[] = {
@@ -128,4 +129,71 @@ uint32_t Colour(ProjectTable &t, const char *key, uint32_t fallback)
         FailAt(*v, std::string("\"") + key + "\" must be a colour written \"#rrggbb\"");
     const unsigned long rgb = std::stoul(text.substr(1), nullptr, 16);
     return static_cast<uint32_t>(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+}
+
+const ChoiceList kBitnessChoices = {{"any", 0}, {"64-bit", 1}, {"32-bit", 2}};
+const ChoiceList kWindowsVersionBits = {
+    {"other", 0x1}, {"win32s", 0x2}, {"95", 0x4}, {"98", 0x8}, {"me", 0x10},
+    {"nt3", 0x20}, {"nt4", 0x40}, {"2000", 0x80}, {"xp", 0x100},
+    {"server-2003", 0x200}, {"vista", 0x400}, {"server-2008", 0x800}, {"7", 0x1000},
+    {"8", 0x2000}, {"server-2012", 0x4000}, {"10", 0x8000}, {"server-2016", 0x10000},
+    {"server-2019", 0x20000},
+};
+const ChoiceList kSharedBaseChoices = {
+    {"default", 0}, {"common-app-data", 1}, {"common-files-32", 2}, {"common-files-64", 3}};
+const ChoiceList kAutomaticChoices = {{"default", 0}, {"on", 1}, {"off", 2}};
+const ChoiceList kPictureFrameChoices = {
+    {"none", 0}, {"sunken", 1}, {"border", 2}, {"sunken-on-side-pages", 3}};
+// Bits 0-1: 1 left, 2 right, 3 centred; bits 3-4: 8 top, 16 bottom, 24 centred.
+const ChoiceList kProgressPositionChoices = {
+    {"unchanged", 0}, {"centre", 3 | 24}, {"top-left", 1 | 8}, {"top", 3 | 8},
+    {"top-right", 2 | 8}, {"left", 1 | 24}, {"right", 2 | 24}, {"bottom-left", 1 | 16},
+    {"bottom", 3 | 16}, {"bottom-right", 2 | 16}};
+const ChoiceList kTextPositionChoices = {
+    {"none", 0}, {"top-left", 1}, {"top", 2}, {"top-right", 3},
+    {"bottom-left", 4}, {"bottom", 5}, {"bottom-right", 6}};
+const ChoiceList kBackgroundPlacementChoices = {{"stretch", 0}, {"fit", 1}, {"scale", 2}, {"tile", 3}};
+const ChoiceList kUninstallValueKinds = {{"text", 1}, {"expandable", 2}, {"number", 4}};
+const ChoiceList kShortcutShowChoices = {{"normal", 0}, {"minimized", 1}, {"maximized", 2}};
+const ChoiceList kAssociationModeChoices = {{"default", 1}, {"open-with", 2}};
+const ChoiceList kDeletionConditions = {
+    {"always", 0}, {"version-equal", 1}, {"version-at-least", 2}, {"version-at-most", 3},
+    {"size-equal", 4}, {"size-at-least", 5}, {"size-at-most", 6}};
+const ChoiceList kDeletionFlagBits = {
+    {"at_restart", 0x1}, {"at_restart_on_failure", 0x2}, {"install", 0x4}, {"uninstall", 0x8}};
+const ChoiceList kCloseModeChoices = {{"close", 0}, {"quit", 1}, {"ask", 2}, {"terminate", 3}};
+const ChoiceList kClosePhaseChoices = {{"install", 1}, {"uninstall", 2}, {"uninstall-confirmed", 4}};
+const ChoiceList kFileTypeChoices = {
+    {"file", kFileTypeProgram}, {"shared", kFileTypeShared}, {"font", kFileTypeFont},
+    {"startup", kFileTypeStartup}, {"system", kFileTypeSystem}, {"com", kFileTypeCom},
+    {"typelib", kFileTypeTypeLibrary}, {"versioned", kFileTypeVersioned},
+    {"driver", kFileTypeDriver}, {"msi", kFileTypeMsiPackage},
+    {"control-panel", kFileTypeControlPanel}};
+const ChoiceList kReplaceChoices = {
+    {"always", 0x00}, {"never", 0x04}, {"if-exists", 0x08}, {"if-missing", 0x0C}, {"unless-newer", 0x10}};
+const ChoiceList kMsiUiLevelChoices = {{"none", 2}, {"basic", 3}, {"reduced", 4}, {"full", 5}};
+const ChoiceList kFileFlagBits = {
+    {"desktop_shortcut", kFileFlagDesktopShortcut}, {"start_menu_shortcut", kFileFlagStartMenuShortcut},
+    {"permanent", kFileFlagPermanent}, {"into_uninstall_folder", kFileFlagUninstallFolder},
+    {"msi_uninstall_list", kFileFlagMsiUninstallList}};
+const ChoiceList kAttributeBits = {
+    {"read-only", 0x1}, {"hidden", 0x2}, {"system", 0x4},
+    {"archive", 0x20}, {"temporary", 0x100}, {"offline", 0x1000}};
+const char *const kLayoutPages[kDialogVariantCount] = {
+    "greeting", "language", "licence", "readme", "folder", "start_menu", "progress", "summary"};
+
+const char *NameOf(const ChoiceList &names, int64_t value)
+{
+    for (const auto &n : names)
+        if (n.second == value)
+            return n.first;
+    return nullptr;
+}
+
+std::string NamesOf(const ChoiceList &names)
+{
+    std::string out;
+    for (const auto &n : names)
+        out += std::string(out.empty() ? "" : ", ") + n.first;
+    return out;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "pack/project_table.h"
 #include "setupdata/settings.h"
@@ -30,3 +31,33 @@ void ReadFlags(const char *table, ProjectTable *t, Settings &s);
 
 // "#rrggbb" or an integer: a Windows colour (0x00bbggrr).
 uint32_t Colour(ProjectTable &t, const char *key, uint32_t fallback);
+
+// The named values of the project's choices: the reader takes a name to its value, --dump a value
+// back to its name. Lists of "bits" name single bits of a mask (a list of names in the project).
+extern const ChoiceList kBitnessChoices;             // [product] bitness
+extern const ChoiceList kWindowsVersionBits;         // [product] unsupported_windows
+extern const ChoiceList kSharedBaseChoices;          // [folders] shared_base
+extern const ChoiceList kAutomaticChoices;           // [wizard] automatic
+extern const ChoiceList kPictureFrameChoices;        // [wizard] picture_frame
+extern const ChoiceList kProgressPositionChoices;    // [wizard] progress_position
+extern const ChoiceList kTextPositionChoices;        // [window] title_position, [window.copyright] position
+extern const ChoiceList kBackgroundPlacementChoices; // [window] background_placement
+extern const ChoiceList kUninstallValueKinds;        // [[uninstall.value]] kind
+extern const ChoiceList kShortcutShowChoices;        // [[shortcut]] show
+extern const ChoiceList kAssociationModeChoices;     // [[association]] mode
+extern const ChoiceList kDeletionConditions;         // [[delete]] when
+extern const ChoiceList kDeletionFlagBits;           // [[delete]] at_restart, ..., install, uninstall
+extern const ChoiceList kCloseModeChoices;           // [[close_program]] mode
+extern const ChoiceList kClosePhaseChoices;          // [[close_program]] phase
+extern const ChoiceList kFileTypeChoices;            // [[files]] type
+extern const ChoiceList kReplaceChoices;             // [[files]] replace (bits 0x1C of the flags)
+extern const ChoiceList kMsiUiLevelChoices;          // [[files]] msi_ui_level
+extern const ChoiceList kFileFlagBits;               // [[files]] desktop_shortcut, ... (true/false keys)
+extern const ChoiceList kAttributeBits;              // [[files]] attributes
+// The keys of [wizard.layout], in the order of Settings::DialogVariants.
+extern const char *const kLayoutPages[kDialogVariantCount];
+
+// The name of `value` in `names`, or null.
+const char *NameOf(const ChoiceList &names, int64_t value);
+// The names of a list of bits joined by ", " in the project's words.
+std::string NamesOf(const ChoiceList &names);

@@ -18,7 +18,7 @@ void ProjectReader::ReadProduct(ProjectTable &t)
     s_.UninstallName = WideKey(t, "uninstall_name");
     s_.ProductRegistry = WideKey(t, "registry_key");
     s_.Bitness = static_cast<uint8_t>(
-        t.Choice("bitness", 0, {{"any", 0}, {"64-bit", 1}, {"32-bit", 2}}));
+        t.Choice("bitness", 0, kBitnessChoices));
     s_.InstallPassword = NarrowKey(t, "password");
     s_.ProductIcon = FileKey(t, "icon", FileKind::Icon);
     s_.ExtraSpace = t.Integer("extra_space", 0, 0, INT64_MAX);
@@ -32,13 +32,6 @@ void ProjectReader::ReadProduct(ProjectTable &t)
 
 uint32_t ProjectReader::UnsupportedSystems(ProjectTable &t)
 {
-    static const std::pair<const char *, uint32_t> kSystems[] = {
-        {"other", 0x1}, {"win32s", 0x2}, {"95", 0x4}, {"98", 0x8}, {"me", 0x10},
-        {"nt3", 0x20}, {"nt4", 0x40}, {"2000", 0x80}, {"xp", 0x100},
-        {"server-2003", 0x200}, {"vista", 0x400}, {"server-2008", 0x800}, {"7", 0x1000},
-        {"8", 0x2000}, {"server-2012", 0x4000}, {"10", 0x8000}, {"server-2016", 0x10000},
-        {"server-2019", 0x20000},
-    };
     const TomlValue *v = t.Get("unsupported_windows");
     if (!v)
         return 0;
@@ -50,13 +43,12 @@ uint32_t ProjectReader::UnsupportedSystems(ProjectTable &t)
     uint32_t mask = 0;
     for (const TomlValue *e : t.TextList("unsupported_windows")) {
         bool found = false;
-        for (const auto &system : kSystems)
+        for (const auto &system : kWindowsVersionBits)
             if (TextOf(*e) == system.first)
-                mask |= system.second, found = true;
+                mask |= uint32_t(system.second), found = true;
         if (!found)
             FailAt(*e, "unknown Windows version \"" + TextOf(*e) +
-                         "\" (known: win32s, 95, 98, me, nt3, nt4, 2000, xp, server-2003, vista, "
-                         "server-2008, 7, 8, server-2012, 10, server-2016, server-2019, other)");
+                         "\" (known: " + NamesOf(kWindowsVersionBits) + ")");
     }
     return mask;
 }
@@ -67,10 +59,7 @@ void ProjectReader::ReadFolders(ProjectTable &t)
     s_.ProductStartMenu = WideKey(t, "start_menu");
     s_.DesktopFolder = WideKey(t, "desktop");
     s_.SharedPath = WideKey(t, "shared");
-    s_.SharedFolderBase = static_cast<uint8_t>(t.Choice(
-        "shared_base", 0,
-        {{"default", 0}, {"common-app-data", 1}, {"common-files-32", 2}, {"common-files-64", 3}},
-        255));
+    s_.SharedFolderBase = static_cast<uint8_t>(t.Choice("shared_base", 0, kSharedBaseChoices, 255));
     s_.SharedSubfolder = WideKey(t, "shared_in_install");
     s_.UninstallSubdir = WideKey(t, "uninstall_subfolder");
     s_.UninstallerFileName = PathKey(t, "uninstaller_name", String("Uninstall.exe"));
@@ -125,7 +114,7 @@ void ProjectReader::ReadUninstall(ProjectTable &t)
             FailAt(v.Self(), "an uninstall value needs a \"name\"");
         d.name = PathText(*name, TextOf(*name));
         d.kind = static_cast<uint8_t>(
-            v.Choice("kind", 1, {{"text", 1}, {"expandable", 2}, {"number", 4}}));
+            v.Choice("kind", 1, kUninstallValueKinds));
         d.text = NarrowKey(v, "text");
         v.Finish();
         s_.SavedValues.push_back(d);

@@ -189,9 +189,7 @@ double ProjectTable::Number(const char *key, double fallback, double above, doub
     return n;
 }
 
-int64_t ProjectTable::Choice(const char *key, int64_t fallback,
-                             std::initializer_list<std::pair<const char *, int64_t>> names,
-                             int64_t rawMax)
+int64_t ProjectTable::Choice(const char *key, int64_t fallback, const ChoiceList &names, int64_t rawMax)
 {
     const TomlValue *v = Get(key);
     if (!v)

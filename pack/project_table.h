@@ -19,6 +19,9 @@
 
 using TomlValue = toml::value;
 
+// The names of a choice and their values (pack/project_options.h holds the project's).
+using ChoiceList = std::vector<std::pair<const char *, int64_t>>;
+
 // "file:line" of a value.
 std::string LocationOf(const TomlValue &at);
 [[noreturn]] void FailAt(const TomlValue &at, const std::string &message);
@@ -44,8 +47,7 @@ public:
     // A finite number n with above < n <= atMost (an integer is taken as a number).
     double Number(const char *key, double fallback, double above, double atMost);
     // One of `names` (its value is returned), or, when rawMax >= 0, an integer from 0 to rawMax.
-    int64_t Choice(const char *key, int64_t fallback,
-                   std::initializer_list<std::pair<const char *, int64_t>> names, int64_t rawMax = -1);
+    int64_t Choice(const char *key, int64_t fallback, const ChoiceList &names, int64_t rawMax = -1);
     std::optional<ProjectTable> Table(const char *key);
     std::vector<ProjectTable> Tables(const char *key);   // [[key]]
     std::vector<const TomlValue *> TextList(const char *key);   // a text or a list of texts

@@ -13,12 +13,10 @@ constexpr double kMaxTextSizeFactor = 20;
 void ProjectReader::ReadWizard(ProjectTable &t)
 {
     s_.AutomaticModeOverride =
-        static_cast<uint8_t>(t.Choice("automatic", 0, {{"default", 0}, {"on", 1}, {"off", 2}}, 255));
+        static_cast<uint8_t>(t.Choice("automatic", 0, kAutomaticChoices, 255));
     s_.StatusDisplayTime = static_cast<uint16_t>(t.Integer("status_time", 0, 0, 9999));
     s_.BannerHeadline = WideKey(t, "banner_headline");
-    s_.PictureFrameStyle = static_cast<uint8_t>(t.Choice(
-        "picture_frame", 0, {{"none", 0}, {"sunken", 1}, {"border", 2}, {"sunken-on-side-pages", 3}},
-        255));
+    s_.PictureFrameStyle = static_cast<uint8_t>(t.Choice("picture_frame", 0, kPictureFrameChoices, 255));
     s_.GreetingText = WideKey(t, "greeting_text");
     if (const TomlValue *v = t.Text("greeting_link")) {
         s_.GreetingLink = Windows1252Text(*v, TextOf(*v));
@@ -46,19 +44,11 @@ std::vector<String> ProjectReader::Documents(ProjectTable &t, const char *key)
 
 int32_t ProjectReader::ProgressPosition(ProjectTable &t)
 {
-    // Bits 0-1: 1 left, 2 right, 3 centred; bits 3-4: 8 top, 16 bottom, 24 centred.
-    return static_cast<int32_t>(t.Choice("progress_position", 3 | 24,
-                                         {{"unchanged", 0}, {"centre", 3 | 24}, {"top-left", 1 | 8},
-                                          {"top", 3 | 8}, {"top-right", 2 | 8}, {"left", 1 | 24},
-                                          {"right", 2 | 24}, {"bottom-left", 1 | 16},
-                                          {"bottom", 3 | 16}, {"bottom-right", 2 | 16}},
-                                         INT32_MAX));
+    return static_cast<int32_t>(t.Choice("progress_position", 3 | 24, kProgressPositionChoices, INT32_MAX));
 }
 
 void ProjectReader::ReadDialogVariants(ProjectTable &t)
 {
-    static const char *const kPages[kDialogVariantCount] = {
-        "greeting", "language", "licence", "readme", "folder", "start_menu", "progress", "summary"};
     s_.DialogVariants.fill(1);
     const TomlValue *v = t.Get("layout");
     if (!v)
@@ -70,7 +60,7 @@ void ProjectReader::ReadDialogVariants(ProjectTable &t)
     }
     std::optional<ProjectTable> layout = t.Table("layout");
     for (int i = 0; i < kDialogVariantCount; ++i)
-        s_.DialogVariants[i] = static_cast<int32_t>(layout->Integer(kPages[i], 1, 0, INT32_MAX));
+        s_.DialogVariants[i] = static_cast<int32_t>(layout->Integer(kLayoutPages[i], 1, 0, INT32_MAX));
     layout->Finish();
 }
 
@@ -96,8 +86,7 @@ void ProjectReader::ReadWindow(ProjectTable &t)
     s_.BitmapTPI = static_cast<int32_t>(t.Integer("background_transparent_index", -1, -1, INT32_MAX));
     s_.BitmapSize = static_cast<int32_t>(
         t.Integer("background_size", s_.BackgroundBitmap.Empty() ? 0 : 100, 0, 100));
-    s_.StretchMode = static_cast<int32_t>(t.Choice(
-        "background_placement", 0, {{"stretch", 0}, {"fit", 1}, {"scale", 2}, {"tile", 3}}, INT32_MAX));
+    s_.StretchMode = static_cast<int32_t>(t.Choice("background_placement", 0, kBackgroundPlacementChoices, INT32_MAX));
     if (std::optional<ProjectTable> c = t.Table("copyright")) {
         s_.CopyrightText = WideKey(*c, "text");
         s_.CopyrightFont = NarrowKey(*c, "font", String("Segoe UI,Arial"));
@@ -111,8 +100,5 @@ void ProjectReader::ReadWindow(ProjectTable &t)
 
 int64_t ProjectReader::Position(ProjectTable &t, const char *key, int64_t fallback)
 {
-    return t.Choice(key, fallback,
-                    {{"none", 0}, {"top-left", 1}, {"top", 2}, {"top-right", 3},
-                     {"bottom-left", 4}, {"bottom", 5}, {"bottom-right", 6}},
-                    255);
+    return t.Choice(key, fallback, kTextPositionChoices, 255);
 }

@@ -206,6 +206,26 @@ void OpenFileDataInSection(FileData &data, const SetupContainer &container, uint
     OpenFileData(data, container, productFlags, container.section + container.dataOffset, hooks);
 }
 
+namespace {
+
+// The block's checksum, taken in pieces when the caller watches its progress.
+uint32_t BlockChecksum(const uint8_t *block, int32_t size, const FileDataHooks &hooks)
+{
+    if (!hooks.blockChecked || size <= 0)
+        return SetupChecksum(block, size);
+    constexpr size_t kPiece = 4 << 20;
+    SetupChecksumAccumulator sum;
+    for (size_t done = 0; done < size_t(size);) {
+        const size_t piece = size_t(size) - done < kPiece ? size_t(size) - done : kPiece;
+        sum.Add(block + done, piece);
+        hooks.blockChecked(block + done, piece);
+        done += piece;
+    }
+    return sum.Result();
+}
+
+} // namespace
+
 void OpenFileData(FileData &data, const SetupContainer &container, uint64_t productFlags,
                   const uint8_t *block, const FileDataHooks &hooks)
 {
@@ -218,7 +238,7 @@ void OpenFileData(FileData &data, const SetupContainer &container, uint64_t prod
 
     if (hooks.waitStatusTime)
         hooks.waitStatusTime();
-    if (SetupChecksum(block, header.dataSize) != header.dataChecksum)
+    if (BlockChecksum(block, header.dataSize, hooks) != header.dataChecksum)
         ReportCorruption(kCorruptionDataChecksum);
     if (hooks.waitStatusTime)
         hooks.waitStatusTime();

@@ -145,6 +145,9 @@ void PrepareSetupCipher(const SetupHeader &header, Blowfish &cipher);
 struct FileDataHooks {
     void (*showStatus)(int languageRow) = nullptr;   // status text while a chunk is decoded
     void (*waitStatusTime)() = nullptr;              // keeps a status text up its minimum time
+    // Called as the block checksum passes each piece of the block (a few MiB at a time): a reader
+    // of a mapped file may let those pages go until the records are read (the packer's --dump).
+    void (*blockChecked)(const uint8_t *piece, size_t length) = nullptr;
 };
 
 // The file data block being taken apart: the block position, the bytes of the block not yet taken

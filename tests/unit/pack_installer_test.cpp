@@ -21,11 +21,15 @@
 #include "setupdata/checksum.h"
 #include "setupdata/container.h"
 #include "setupdata/file_record.h"
+#include "setupdata/record_stream.h"
 #include "setupdata/settings_flags.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Past the size of a record that is read whole.
+constexpr int32_t kLargeRecordBytes = kStreamedRecordThreshold + (1 << 20);
 
 std::vector<uint8_t> ReadAll(const std::string &path)
 {
@@ -273,17 +277,55 @@ TEST_F(PackInstallerTest, DumpNamesWhatIsWrongWithAFile)
         }
         return std::string();
     };
-    EXPECT_NE(dumpError(stub_).find("no .setup section"), std::string::npos);
-
     const Project project = SmallProject("");
     PackInstaller(project, Options("small.exe"));
-    std::vector<uint8_t> installer = ReadAll(Path("small.exe"));
+    const std::vector<uint8_t> installer = ReadAll(Path("small.exe"));
     const InstallerDump dump = DumpInstaller(Path("small.exe"));
     // A byte of the file data damaged in transit: the data checksum catches it.
-    installer[dump.sectionRawPosition + uint32_t(dump.header.dataEnd) - 10] ^= 0x55;
-    WriteAll(Path("damaged.exe"), installer);
-    EXPECT_NE(dumpError(Path("damaged.exe")).find("corrupt (code 55"), std::string::npos)
-        << dumpError(Path("damaged.exe"));
+    std::vector<uint8_t> damaged = installer;
+    damaged[dump.sectionRawPosition + uint32_t(dump.header.dataEnd) - 10] ^= 0x55;
+    WriteAll(Path("damaged.exe"), damaged);
+    WriteAll(Path("empty.exe"), {});
+    WriteAll(Path("notes.txt"), {'n', 'o', 't', 'e', 's', '\n'});
+    WriteAll(Path("cut.exe"), std::vector<uint8_t>(installer.begin(), installer.begin() + 300));
+    WriteAll(Path("mz.exe"), {'M', 'Z'});
+    fs::create_directories(dir_ / "folder.exe");
+
+    const struct {
+        std::string file, message;
+    } cases[] = {
+        {"folder.exe", "is a folder, not an installer"},
+        {"empty.exe", "is empty"},
+        {"notes.txt", "is not a Windows program"},
+        {"mz.exe", "is not a Windows program"},
+        {"cut.exe", "is not a Windows program"},
+        {"stub.exe", "no .setup section: it is a program, not an installer"},
+        {"damaged.exe", "corrupt (code 55"},
+    };
+    for (const auto &c : cases) {
+        const std::string error = dumpError(Path(c.file));
+        EXPECT_NE(error.find(c.message), std::string::npos) << c.file << ": " << error;
+    }
+}
+
+// A file larger than the records the program holds whole is read in pieces, by the dump and by
+// --extract alike, and comes back byte for byte with its checksum.
+TEST_F(PackInstallerTest, ExtractStreamsAFileLargerThanAWholeRecord)
+{
+    fs::create_directories(dir_ / "payload");
+    std::vector<uint8_t> large(static_cast<size_t>(kLargeRecordBytes));
+    std::mt19937 random(11);
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = i % 3 ? uint8_t(random()) : uint8_t('a' + i % 26);
+    WriteAll(Path("payload/large.bin"), large);
+    WriteAll(Path("payload/small.txt"), {'s'});
+    std::ofstream(Path("p.toml")) << "[product]\nname = \"Large\"\n[package]\nlevel = 1\n[[files]]\nfrom = \"payload\"\n";
+    PackInstaller(ReadProject(Path("p.toml")), Options("large.exe"));
+    const InstallerDump dump = DumpInstaller(Path("large.exe"), Path("extracted"));
+    ASSERT_EQ(dump.files.size(), 2u);
+    EXPECT_EQ(dump.files[0].contentChecksum, SetupChecksum(large.data(), int64_t(large.size())));
+    EXPECT_TRUE(ReadAll(Path("extracted/large.bin")) == large);
+    EXPECT_EQ(ReadAll(Path("extracted/small.txt")), std::vector<uint8_t>{'s'});
 }
 
 TEST_F(PackInstallerTest, ChunksCompressedOnManyThreadsGiveTheBytesOfOne)

@@ -100,7 +100,7 @@ class ExecutableProperties(unittest.TestCase):
             self.assertEqual((run.returncode, run.stderr), (0, ""))
             dump = subprocess.run([packer, "--dump", str(scratch / "v.exe")], capture_output=True,
                                   text=True, check=True).stdout
-        self.assertIn('version/name "1.0.0.0"', dump)
+        self.assertRegex(dump, r'version/name +\S+ +"1\.0\.0\.0"')
 
     # Signing as a release pipeline does it, through the project's signing command: the signed
     # installer verifies, its dump says so, and a project whose data must end the file is refused.

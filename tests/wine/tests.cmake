@@ -33,6 +33,12 @@ add_test(NAME pe.executable_properties
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/wine)
 set_tests_properties(pe.executable_properties PROPERTIES LABELS pe TIMEOUT 60 ENVIRONMENT "${ks_wine_env}")
 
+# kestrival-pack --dump read against the project that made the installer (host packer only).
+add_test(NAME pe.installer_dump
+         COMMAND ${Python3_EXECUTABLE} -m unittest -v installer_dump
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/wine)
+set_tests_properties(pe.installer_dump PROPERTIES LABELS pe TIMEOUT 120 ENVIRONMENT "${ks_wine_env}")
+
 # Windows-side GoogleTest programs (tests/win/*_test.cpp, built by the win32 build).
 file(GLOB win_tests CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp")
 foreach(src IN LISTS win_tests)
