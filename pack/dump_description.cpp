@@ -292,12 +292,19 @@ DumpNode SettingsValues(const Settings &s)
     fileStep.Push(DumpNode::Text(Utf8(s.FileStepTexts[0])));
     fileStep.Push(DumpNode::Text(::Narrow(s.FileStepTexts[1])));
     f.Add("FileStepTexts", "advanced.file_step_texts", std::move(fileStep));
-    DumpNode shortcutStep = DumpNode::List();
-    for (const String &t : s.ShortcutStepTexts)
-        shortcutStep.Push(DumpNode::Text(Utf8(t)));
-    f.Add("ShortcutStepTexts", "advanced.shortcut_step_texts", std::move(shortcutStep));
+    // The two shortcut-step texts are the taskbar pin's command and name.
+    DumpNode pin = DumpNode::Object();
+    pin.Add("PinCommand", DumpNode::Text(Utf8(s.ShortcutStepTexts[kPinCommandText])), "taskbar.pin_command");
+    pin.Add("PinName", DumpNode::Text(Utf8(s.ShortcutStepTexts[kPinNameText])), "taskbar.pin_name");
+    f.Add("ShortcutStepTexts", "advanced.shortcut_step_texts", std::move(pin));
     f.Narrow("SupportOffer", "uninstall.support_url", s.SupportOffer);
     f.Add("ProductIcon", "product.icon", Bytes(s.ProductIcon));
+    // Carried in the file-step block (setupdata/shell_settings.h).
+    f.Narrow("FirewallList", "firewall", s.FirewallList);
+    f.Add("RegistryMerge", "registry.merge", Bytes(s.RegistryMerge));
+    f.Wide("RootShortcutName", "shortcuts.root_name", s.RootShortcutName);
+    f.Wide("RootShortcutCommand", "shortcuts.root_command", s.RootShortcutCommand);
+    f.Add("DesktopFolderIcon", "shortcuts.desktop_folder_icon", Bytes(s.DesktopFolderIcon));
     return o;
 }
 
