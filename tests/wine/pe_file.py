@@ -17,6 +17,7 @@ PE32_MAGIC = 0x10B
 SUBSYSTEM_WINDOWS_GUI = 2
 DIRECTORY_IMPORT = 1
 DIRECTORY_RESOURCE = 2
+DIRECTORY_SECURITY = 4          # the certificate table: a file offset and size, not an RVA
 RT_MANIFEST = 24
 SECTION_ENTRY_SIZE = 40
 

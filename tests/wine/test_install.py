@@ -2,13 +2,16 @@
 removal and /b1 line, the progress positions, the shell and system steps (shortcuts in a Start-menu
 subfolder and on the desktop, a registry value, a merge file, an association, a firewall port, the
 PATH, folder rights), "Install.log", the uninstall entry value by value, "Uninstall.DAT" and the
-uninstaller; a second installation appends to the log. One prefix per class; the main scenario
-runs in a 64-bit and a 32-bit prefix."""
+uninstaller; a second installation appends to the log; a signed installer installs and writes an
+uninstaller without its certificate. One prefix per class; the main scenario runs in a 64-bit and a
+32-bit prefix."""
+import subprocess
 import time
 import unittest
 
-from harness import Prefix
+from harness import Prefix, PrefixTestCase
 from install_fixture import Product, read_lines, run_installer, uninstall_entry
+from pe_file import DIRECTORY_SECURITY, PeFile
 
 BATCHES = r'''
 [batches]
@@ -257,3 +260,39 @@ class ProgressWithFiles(unittest.TestCase):
                 self.assertEqual(positions, POSITIONS_WITHOUT_FILES[:5] + file_positions + POSITIONS_WITHOUT_FILES[5:])
                 folder = self.prefix.host_path(rf"C:\Progress{count}\sub")
                 self.assertEqual((folder / "f00.txt").read_bytes(), b"file 0\r\n")
+
+
+class SignedInstall(PrefixTestCase):
+    """An installer signed by the packer's signing step (osslsigncode, a throwaway certificate), with
+    its image check on, installs silently; the uninstaller it writes is a program of its own with the
+    certificate removed: it starts, and says so when no product has the name it is given."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.product = Product(name="Signed Test", uninstall_name="SignedTest", install=r"C:\SignedTest",
+                              files={"readme.txt": b"signed\r\n"})
+        cls.addClassCleanup(cls.product.remove)
+        key, cert = cls.product.dir / "key.pem", cls.product.dir / "cert.pem"
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", str(key),
+                        "-out", str(cert), "-days", "2", "-subj", "/CN=Signing Round Trip"],
+                       check=True, capture_output=True)
+        cls.product.project += ("[package]\ncheck_image = true\nsign = [\"osslsigncode\", \"sign\", \"-certs\", "
+                                f'"{cert}", "-key", "{key}", "-in", "{{input}}", "-out", "{{output}}"]\n')
+        cls.installer = cls.product.pack()
+        cls.result, cls.trace = run_installer(cls.prefix, cls.installer)
+        cls.uninstaller = cls.prefix.host_path(r"C:\SignedTest\Uninstall\Uninstall.exe")
+
+    def test_the_signed_installer_installs(self):
+        self.assertNotEqual(PeFile.load(self.installer).directory(DIRECTORY_SECURITY), (0, 0))
+        self.assertEqual((self.result.code, self.result.box_texts), (1, []))
+        self.assertEqual(self.prefix.host_path(r"C:\SignedTest\readme.txt").read_bytes(), b"signed\r\n")
+        self.assertIn("DisplayName", uninstall_entry(self.prefix, "SignedTest"))
+
+    def test_the_uninstaller_has_no_certificate_and_runs(self):
+        data = self.uninstaller.read_bytes()
+        pe = PeFile(data)
+        self.assertEqual(pe.directory(DIRECTORY_SECURITY), (0, 0))
+        self.assertNotIn(b"Signing Round Trip", data)
+        result = self.prefix.run(program=self.uninstaller, args='/u:"Nobody Here"', display=self.display)
+        self.assertEqual((result.code, result.box_texts), (0, ["No product named 'Nobody Here' is installed."]))
