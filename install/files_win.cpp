@@ -44,6 +44,13 @@ bool IsProductFileType(int32_t type)
            (type >= kFileTypeVersioned && type <= kFileTypeControlPanel);
 }
 
+// Types whose default place is a folder of the system (fonts, system, COM, type libraries).
+bool InSystemFolder(int32_t type)
+{
+    return type == kFileTypeFont || type == kFileTypeSystem || type == kFileTypeCom ||
+           type == kFileTypeTypeLibrary;
+}
+
 bool IsPermanent(const FileRecord &record) { return (record.flags & kFileFlagPermanent) != 0; }
 
 String DefaultFolder(const FileStepInput &input, int32_t type)
@@ -76,6 +83,10 @@ String Destination(const FileStepInput &input, const FileRecord &record, const S
     }
     if (record.flags & kFileFlagUninstallFolder)
         return JoinPath(input.uninstallDataFolder, nameWide);
+    // Fonts and system files belong directly in their system folder: a folder part of the name
+    // (the file's place in the project's tree) would put them where Windows never looks.
+    if (InSystemFolder(record.type))
+        return JoinPath(DefaultFolder(input, record.type), WidePathFileName(nameWide));
     return JoinPath(DefaultFolder(input, record.type), nameWide);
 }
 
@@ -95,10 +106,12 @@ ExistingFile ProbeExisting(const String &path, int32_t type)
     return existing;
 }
 
-// Step 8 of a record: its folder. False (with the failure summary entry) when it cannot be made.
+// A shared file's folder below the shared folder is made and recorded like a product folder, so
+// that the removal of the last sharing product also takes the folder away. False (with the
+// failure summary entry) when the folder cannot be made.
 bool PrepareFolder(const FileStepInput &input, const FileRecord &record, const String &destination)
 {
-    if (!IsProductFileType(record.type) && record.destination.Empty())
+    if (!IsProductFileType(record.type) && record.type != kFileTypeShared && record.destination.Empty())
         return true;
     const String folder = WidePathFolder(destination);
     if (folder.Empty() || PathsEqualIgnoringCase(folder, input.installFolder))

@@ -13,6 +13,7 @@
 #include "core/folders_win.h"
 #include "core/path_parts.h"
 #include "core/path_text.h"
+#include "core/path_win.h"
 #include "core/registry_win.h"
 #include "core/version_resource.h"
 #include "install/file_write_win.h"
@@ -316,6 +317,26 @@ TEST_F(FileStepTest, VersionedFilesFollowTheVersionRules)
     }
     // Kept type 9 files still belong to the product.
     EXPECT_EQ(std::count(g_uninstall.begin(), g_uninstall.end(), Utf8(Path(u"older.dll"))), 1);
+}
+
+TEST_F(FileStepTest, SharedFilesKeepTheirFolderAndSystemFilesTheirPlace)
+{
+    // A shared file below the shared folder: its folder is recorded, so that the last removal
+    // takes it away. A system file taken from a folder of the project lands directly in the
+    // system folder, where Windows looks for it.
+    Item shared{Record("share\\s.dat", kFileTypeShared), "shared"};
+    Item system{Record("bin\\ks-system-place.dll", kFileTypeSystem), "system"};
+    ASSERT_EQ(Install({shared, system}), 0);
+
+    EXPECT_EQ(Read(u"shared\\share\\s.dat"), "shared");
+    const std::string base = Utf8(folder_);
+    EXPECT_EQ(g_uninstall, std::vector<std::string>{"~" + base + "\\shared\\share"});
+    const String placed = WidePathJoin(SystemFolderPath(), String(u"ks-system-place.dll"));
+    EXPECT_NE(GetFileAttributesW(W(placed)), INVALID_FILE_ATTRIBUTES);
+    DeleteFileW(W(placed));
+    ASSERT_EQ(lists_.sharedFiles.size(), 2u);
+    EXPECT_EQ(Utf8(lists_.sharedFiles[1]), Utf8(placed) + " ");   // the system file's own marker
+    EXPECT_EQ(g_failures, "");
 }
 
 } // namespace
