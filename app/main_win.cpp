@@ -7,6 +7,7 @@
 #include "app/fatal_error.h"
 #include "app/install_mode_win.h"
 #include "app/installer_crash_win.h"
+#include "app/notification_win.h"
 #include "app/program_win.h"
 #include "app/run_mode.h"
 #include "core/crash_win.h"
@@ -43,8 +44,17 @@ void ScheduleOwnRemoval()
 {
     if (g_runMode.uninstallProduct.Empty())
         ShowUsage(String(u"Product name required"));
-    if (UninstallProduct(g_runMode.uninstallProduct, g_runMode.silent, g_runMode.automatic))
+    UninstallRequest request;
+    request.productName = g_runMode.uninstallProduct;
+    request.silent = g_runMode.silent;
+    request.automatic = g_runMode.automatic;
+    request.runAfter = g_commandLineOverrides.runAfterInstall;
+    UninstallNotice notice;
+    if (UninstallProduct(request, notice)) {
+        // ExitInstaller waits for the request and takes the firewall permission back.
+        StartNotificationRequest(notice.address, notice.version);
         ScheduleOwnRemoval();
+    }
     ExitInstaller(0);
 }
 

@@ -520,3 +520,24 @@ bool IsSingleIntFormat(const String &format)
     }
     return conversions == 1;
 }
+
+String FormatWithText(const String &format, const String &argument)
+{
+    String out;
+    const char16_t *text = format.Wide();
+    const int32_t n = format.WideLength();
+    bool replaced = false;
+    for (int32_t i = 0; i < n; ++i) {
+        if (text[i] == u'%' && i + 1 < n && text[i + 1] == u'%') {
+            out.AppendWideChar(u'%');
+            ++i;
+        } else if (!replaced && text[i] == u'%' && i + 1 < n && text[i + 1] == u's') {
+            out.Append(argument);
+            replaced = true;
+            ++i;
+        } else {
+            out.AppendWideChar(text[i]);
+        }
+    }
+    return out;
+}

@@ -32,3 +32,8 @@ int32_t FormatBuffer(char *buffer, int32_t size, const char *format, ...) KS_PRI
 // be formatted with one int, as a format that comes from data must be). "%%" counts as a literal
 // percent sign.
 bool IsSingleIntFormat(const String &format);
+
+// `format` (wide) with its first "%s" replaced by `argument` (wide) and every "%%" by "%"; any other
+// conversion is copied as it stands. For formats that come from data (language strings): they are
+// never handed to the formatter, so a stray %d cannot read an argument that is not there.
+String FormatWithText(const String &format, const String &argument);

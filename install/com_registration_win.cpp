@@ -2,8 +2,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "core/path_parts.h"
-#include "core/path_win.h"
+#include "core/com_server_win.h"
 #include "core/system_error_win.h"
 #include "core/system_library_win.h"
 #include "install/file_step_log.h"
@@ -13,29 +12,6 @@ namespace {
 
 const wchar_t *W(const String &s) { return reinterpret_cast<const wchar_t *>(s.Wide()); }
 
-// regsvr32's exit code, or -1 when it could not be started.
-long RunRegsvr32(const String &path)
-{
-    const String folder = SystemFolderPath();
-    const String program = WidePathJoin(folder, String(u"regsvr32.exe"));
-    String command = String(u"regsvr32.exe /s \"").Append(path).AppendWideChar(u'"');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(W(program), reinterpret_cast<wchar_t *>(command.MutableWide()), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, W(folder), &startup, &process))
-        return -1;
-    CloseHandle(process.hThread);
-    DWORD code = DWORD(-1);
-    if (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process.hProcess, &code))
-        code = DWORD(-1);
-    CloseHandle(process.hProcess);
-    return long(code);
-}
-
 struct ComRun {
     const String *path;
     long code;
@@ -44,21 +20,11 @@ struct ComRun {
 void RegisterCom(void *context)
 {
     ComRun &run = *static_cast<ComRun *>(context);
-    run.code = RunRegsvr32(*run.path);
-    if (run.code == 0)
-        return;
-    // regsvr32 is missing or refused: the server registers itself through its own export.
-    HMODULE module = LoadLibraryExW(W(*run.path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!module)
-        return;
-    using Register = HRESULT(WINAPI *)();
-    const auto registerServer = reinterpret_cast<Register>(
-        reinterpret_cast<void *>(GetProcAddress(module, "DllRegisterServer")));
-    if (registerServer) {
-        registerServer();   // found counts as registered, whatever it answers
+    run.code = RunRegsvr32(*run.path, false);
+    // regsvr32 is missing or refused: the server registers itself through its own export (found
+    // counts as registered, whatever it answers).
+    if (run.code != 0 && CallServerExport(*run.path, "DllRegisterServer"))
         run.code = 0;
-    }
-    FreeLibrary(module);
 }
 
 struct TypeLibraryRun {

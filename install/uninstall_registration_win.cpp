@@ -15,6 +15,7 @@
 #include "core/system_error.h"
 #include "core/wide_win.h"
 #include "install/install_log.h"
+#include "install/registry_access_win.h"
 #include "install/uninstaller_icon.h"
 #include "setupdata/corruption.h"
 #include "setupdata/path_variables.h"
@@ -141,61 +142,56 @@ private:
     RegistryKey &key_;
 };
 
-HKEY RootOf(const String &path, int32_t &skip)
+// A value path in the registry path syntax: the keys it names (one per user hive for "\HKAU\") and
+// the value name. False when the text names no root and key.
+bool ResolveValuePath(const String &path, std::vector<RegistryTarget> &keys, String &valueName)
 {
-    struct Root {
-        const char16_t *name;
-        HKEY key;
-    };
-    static const Root kRoots[] = {
-        {u"HKLM\\", HKEY_LOCAL_MACHINE}, {u"HKCU\\", HKEY_CURRENT_USER}, {u"HKCR\\", HKEY_CLASSES_ROOT},
-        {u"HKU\\", HKEY_USERS},          {u"HKCC\\", HKEY_CURRENT_CONFIG},
-    };
-    const int32_t lead = path.WideLength() > 0 && path.Wide()[0] == u'\\' ? 1 : 0;
-    const String rest(path.Wide() + lead, path.WideLength() - lead);
-    for (const Root &r : kRoots) {
-        String prefix(r.name);
-        if (rest.WideLength() >= prefix.WideLength() &&
-            String(rest.Wide(), prefix.WideLength()).EqualsIgnoreCaseWide(prefix)) {
-            skip = lead + prefix.WideLength();
-            return r.key;
-        }
-    }
-    return nullptr;
+    String keyPath;
+    RegistryPath parsed;
+    if (!SplitRegistryValuePath(path, keyPath, valueName) || !ParseRegistryPath(keyPath, parsed))
+        return false;
+    keys = RegistryTargets(parsed);
+    return true;
 }
 
-LONG WriteSavedValue(RegistryKey &entry, const String &name, const UninstallData &saved, const String &text,
-                     RegistryView view)
+LONG WriteValue(RegistryKey &key, const String &valueName, const UninstallData &saved, const String &text)
 {
-    RegistryKey own;
-    RegistryKey *key = &entry;
-    String valueName = name;
-    int32_t slash = -1;
-    for (int32_t i = 0; i < name.WideLength(); ++i)
-        if (name.Wide()[i] == u'\\')
-            slash = i;
-    if (slash >= 0) {
-        int32_t skip = 0;
-        const HKEY root = RootOf(name, skip);
-        if (!root || slash < skip)
-            return ERROR_BAD_PATHNAME;
-        const LONG opened = own.Create(root, String(name.Wide() + skip, slash - skip), KEY_WRITE, view);
-        if (opened != ERROR_SUCCESS)
-            return opened;
-        key = &own;
-        valueName = String(name.Wide() + slash + 1, name.WideLength() - slash - 1);
-    }
     switch (saved.kind) {
     case 1:
     case 2:
         if (text.Empty()) {
-            (void)key->DeleteValue(valueName);   // a value that is not there is as good as deleted
+            (void)key.DeleteValue(valueName);   // a value that is not there is as good as deleted
             return ERROR_SUCCESS;
         }
-        return key->WriteString(valueName, text, saved.kind == 1 ? REG_SZ : REG_EXPAND_SZ);
+        return key.WriteString(valueName, text, saved.kind == 1 ? REG_SZ : REG_EXPAND_SZ);
     default:
-        return key->WriteDword(valueName, static_cast<DWORD>(text.ParseIntegerWide()));
+        return key.WriteDword(valueName, static_cast<DWORD>(text.ParseIntegerWide()));
     }
+}
+
+// A name without a backslash is a value of the entry itself; a path names its own key.
+LONG WriteSavedValue(RegistryKey &entry, const String &name, const UninstallData &saved, const String &text,
+                     RegistryView view)
+{
+    bool isPath = false;
+    for (int32_t i = 0; i < name.WideLength() && !isPath; ++i)
+        isPath = name.Wide()[i] == u'\\';
+    if (!isPath)
+        return WriteValue(entry, name, saved, text);
+    std::vector<RegistryTarget> keys;
+    String valueName;
+    if (!ResolveValuePath(name, keys, valueName))
+        return ERROR_BAD_PATHNAME;
+    LONG result = ERROR_SUCCESS;
+    for (const RegistryTarget &target : keys) {
+        RegistryKey own;
+        LONG written = own.Create(target.root, target.subkey, KEY_WRITE, view);
+        if (written == ERROR_SUCCESS)
+            written = WriteValue(own, valueName, saved, text);
+        if (written != ERROR_SUCCESS)
+            result = written;
+    }
+    return result;
 }
 
 void WriteSavedValues(RegistryKey &entry, const Settings &s)
@@ -322,21 +318,22 @@ void WriteEarlierFolderValue(const Settings &s)
     if (s.EarlierFolderValue.Empty())
         return;
     const String path = Wide8(s.EarlierFolderValue);
-    int32_t skip = 0;
-    const HKEY root = RootOf(path, skip);
-    int32_t slash = -1;
-    for (int32_t i = 0; i < path.WideLength(); ++i)
-        if (path.Wide()[i] == u'\\')
-            slash = i;
-    if (!root || slash < skip) {
+    std::vector<RegistryTarget> keys;
+    String valueName;
+    if (!ResolveValuePath(path, keys, valueName) || keys.empty()) {
         LogPrintfW(u"Failed to save the installation folder in \"%ls\": not a registry value path.\r\n", path.Wide());
         return;
     }
-    RegistryKey key;
-    LONG result = key.Create(root, String(path.Wide() + skip, slash - skip), KEY_WRITE,
-                             s.Bitness == 1 ? RegistryView::Bits64 : RegistryView::Native);
-    if (result == ERROR_SUCCESS)
-        result = key.WriteString(String(path.Wide() + slash + 1, path.WideLength() - slash - 1), s.InstallFolder);
+    LONG result = ERROR_SUCCESS;
+    for (const RegistryTarget &target : keys) {
+        RegistryKey key;
+        LONG written = key.Create(target.root, target.subkey, KEY_WRITE,
+                                  s.Bitness == 1 ? RegistryView::Bits64 : RegistryView::Native);
+        if (written == ERROR_SUCCESS)
+            written = key.WriteString(valueName, s.InstallFolder);
+        if (written != ERROR_SUCCESS)
+            result = written;
+    }
     if (result != ERROR_SUCCESS)
         LogPrintfW(u"Failed to save the installation folder in \"%ls\": %ls\r\n", path.Wide(),
                    SystemErrorText(result).Wide());

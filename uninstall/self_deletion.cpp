@@ -1,23 +1,26 @@
 #include "uninstall/self_deletion.h"
 
-#include "core/codepage.h"
 #include "core/path_parts.h"
 
 namespace {
 
-bool IsPlainAscii(const String &wide)
+// A path as the command interpreter reads it inside a batch file: "%" stands for "%%".
+String BatchPath(const String &path)
 {
-    for (int32_t i = 0; i < wide.WideLength(); ++i)
-        if (wide.Wide()[i] >= 0x80)
-            return false;
-    return true;
+    String out;
+    for (int32_t i = 0; i < path.WideLength(); ++i) {
+        if (path.Wide()[i] == u'%')
+            out.AppendWideChar(u'%');
+        out.AppendWideChar(path.Wide()[i]);
+    }
+    return out;
 }
 
 void AppendQuotedCommand(String &out, const char16_t *command, const String &path)
 {
     out.AppendWide(command);
     out.AppendWide(u" \"");
-    out.Append(path);
+    out.Append(BatchPath(path));
     out.AppendWide(u"\"\r\n");
 }
 
@@ -26,11 +29,16 @@ void AppendQuotedCommand(String &out, const char16_t *command, const String &pat
 String SelfDeletionScriptText(const String &programPath, const String &installFolder, const String &subfolder,
                               const String &scriptPath)
 {
-    String text(u":Repeat\r\n");
+    const String program = BatchPath(programPath);
+    // The counter is local to the script (setlocal): an inherited variable of the same name
+    // cannot shorten or lengthen the retries.
+    String text(u"setlocal\r\nset KsAttempts=0\r\n:Repeat\r\n");
     AppendQuotedCommand(text, u"del", programPath);
-    text.AppendWide(u"if exist \"");
-    text.Append(programPath);
-    text.AppendWide(u"\" goto Repeat\r\nCHOICE /T 3 /D Y\r\n");
+    text.AppendWide(u"if not exist \"");
+    text.Append(program);
+    text.AppendWide(u"\" goto Removed\r\nset /a KsAttempts+=1\r\n");
+    text.Append(String::FormatWide(u"if %%KsAttempts%% GEQ %d goto Removed\r\n", kSelfDeletionAttempts));
+    text.AppendWide(u"CHOICE /T 1 /D Y >nul\r\ngoto Repeat\r\n:Removed\r\nCHOICE /T 3 /D Y >nul\r\n");
 
     String part(subfolder);
     while (WidePathStripTrailingBackslash(part)) {
@@ -42,21 +50,4 @@ String SelfDeletionScriptText(const String &programPath, const String &installFo
     AppendQuotedCommand(text, u"rd", installFolder);
     AppendQuotedCommand(text, u"del", scriptPath);
     return text;
-}
-
-String SelfDeletionScriptBytes(const String &text, bool beforeWindows7)
-{
-    String bytes;
-    if (beforeWindows7 || IsPlainAscii(text)) {
-        bytes.Assign("@chcp 1252 >nul\r\n");
-        String converted;
-        CodePageFromWide(text, kCodePageWindows1252, "?", converted);
-        bytes.Append(converted);
-    } else {
-        bytes.Assign("@chcp 65001 >nul\r\n");
-        String converted;
-        CodePageFromWide(text, kCodePageUtf8, nullptr, converted);
-        bytes.Append(converted);
-    }
-    return bytes;
 }

@@ -6,6 +6,7 @@
 #include "core/file_win.h"
 #include "core/path_parts.h"
 #include "core/path_win.h"
+#include "install/batch.h"
 #include "uninstall/self_deletion.h"
 
 namespace {
@@ -40,8 +41,8 @@ void ScheduleSelfDeletion(const String &programPath, const String &installFolder
     if (temp.Empty())
         temp = String(u"c:\\temp");
     const String script = WidePathJoin(temp, String(kSelfDeletionScriptName));
-    const String bytes = SelfDeletionScriptBytes(
-        SelfDeletionScriptText(programPath, installFolder, uninstallSubdir, script), BeforeWindows7());
+    const String bytes =
+        BatchFileBytes(SelfDeletionScriptText(programPath, installFolder, uninstallSubdir, script), BeforeWindows7());
     if (WriteWholeFile(script, bytes.Bytes(), bytes.Length()) != 0)
         return;   // nothing to start; the uninstaller's own files stay, as after a failed run
 

@@ -4,6 +4,10 @@
 #include <oleauto.h>
 
 #include "core/codepage.h"
+#include "core/com_server_win.h"
+#include "core/format.h"
+#include "core/guard_win.h"
+#include "core/system_library_win.h"
 #include "core/file_ops_win.h"
 #include "core/path_parts.h"
 #include "core/path_text.h"
@@ -11,6 +15,8 @@
 #include "setupdata/path_variables.h"
 #include "uninstall/removal_lists.h"
 #include "uninstall/uninstall_messages_win.h"
+#include "wizard/installer_window_win.h"
+#include "wizard/pages.h"
 
 namespace {
 
@@ -23,35 +29,56 @@ const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(
 
 String Formatted(const String &format, const String &argument)
 {
-    // The formats carry one %s (language strings 56 and 59).
-    return String::FormatWide(format.Wide(), argument.Wide());
+    // The formats come from "Uninstall.DAT" (language strings 56 and 59): never a printf format.
+    return FormatWithText(format, argument);
 }
 
 void UnregisterComServer(const String &path)
 {
-    HMODULE library = LoadLibraryExW(W(path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (library == nullptr)
-        return;   // nothing to unregister with; the file is still deleted below
-    using Unregister = HRESULT(STDAPICALLTYPE *)();
-    const auto unregister =
-        reinterpret_cast<Unregister>(reinterpret_cast<void *>(GetProcAddress(library, "DllUnregisterServer")));
-    if (unregister != nullptr)
-        unregister();   // a server that fails to unregister leaves its keys; removal goes on
-    FreeLibrary(library);
+    if (RunRegsvr32(path, true) == 0)
+        return;
+    // regsvr32 is missing or refused: the server unregisters itself through its own export. A
+    // server that cannot leaves its keys; the removal goes on.
+    (void)CallServerExport(path, "DllUnregisterServer");
 }
 
 void UnregisterTypeLibrary(const String &path)
 {
+    using Load = HRESULT(WINAPI *)(LPCOLESTR, REGKIND, ITypeLib **);
+    using Unregister = HRESULT(WINAPI *)(REFGUID, WORD, WORD, LCID, SYSKIND);
+    const auto load = GetSystemFunctionAs<Load>(L"oleaut32.dll", "LoadTypeLibEx");
+    const auto unregister = GetSystemFunctionAs<Unregister>(L"oleaut32.dll", "UnRegisterTypeLib");
     ITypeLib *library = nullptr;
-    if (FAILED(LoadTypeLibEx(W(path), REGKIND_NONE, &library)) || library == nullptr)
+    if (!load || !unregister || FAILED(load(W(path), REGKIND_NONE, &library)) || library == nullptr)
         return;
     TLIBATTR *attributes = nullptr;
     if (SUCCEEDED(library->GetLibAttr(&attributes)) && attributes != nullptr) {
-        UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
-                          attributes->syskind);
+        unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                   attributes->syskind);
         library->ReleaseTLibAttr(attributes);
     }
     library->Release();
+}
+
+// A server's own code runs in this process: a crash in it ends only its unregistration. Windows
+// the server opened may have queued messages; the uninstaller's window takes the focus back.
+void Unregister(const SharedFileEntry &entry, const String &path)
+{
+    if (!entry.comServer && !entry.typeLibrary)
+        return;
+    RunGuardedCall([&] {
+        if (entry.comServer)
+            UnregisterComServer(path);
+        if (entry.typeLibrary)
+            UnregisterTypeLibrary(path);
+    });
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (HWND main = ProgressPageWindow() ? ProgressPageWindow() : InstallerWindow())
+        SetForegroundWindow(main);
 }
 
 } // namespace
@@ -109,10 +136,7 @@ void ReleaseSharedFiles(UninstallContext &context, const String &sharedFiles)
             counts.WriteDword(path, DWORD(remaining));
         if (!gone || entry.keepFile)
             continue;
-        if (entry.comServer)
-            UnregisterComServer(path);
-        if (entry.typeLibrary)
-            UnregisterTypeLibrary(path);
+        Unregister(entry, path);
         if (GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES)
             continue;
         if (!context.automatic && context.HasFlag(UninstallFlag::AskBeforeSharedFiles) &&

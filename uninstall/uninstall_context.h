@@ -58,6 +58,7 @@ struct UninstallContext {
     RegistryKey *entry = nullptr; // the uninstall entry, open for reading and writing
     bool silent = false;          // no user interface at all
     bool automatic = false;
+    String runAfter;              // wide: the /r: program, started after a completed run
     // From the entry.
     String installFolder;         // wide
     String installFolderText;     // 8-bit path text

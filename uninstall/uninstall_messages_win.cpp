@@ -1,40 +1,34 @@
 #include "uninstall/uninstall_messages_win.h"
 
-namespace {
+#include "wizard/message_box_win.h"
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
-
-int Box(const String &text, const String &caption, UINT style)
-{
-    // The answer is all the caller wants; a box that cannot be shown (0) counts as no.
-    return MessageBoxW(nullptr, W(text), W(caption), style | MB_SETFOREGROUND | MB_TOPMOST);
-}
-
-} // namespace
+// The uninstaller's boxes are the installer's: centred on the installer window or the progress
+// page, with the product icons when asked for, buttons named from the language strings carried in
+// "Uninstall.DAT". Without a user interface nothing is shown (ShowMessage's own rule).
 
 bool AskUninstallQuestion(const UninstallContext &context, const String &text, const String &caption)
 {
     if (context.silent)
         return true;
-    return Box(text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return AskYesNo(text, caption);
 }
 
 void ShowUninstallInformation(const UninstallContext &context, const String &text, const String &caption)
 {
     if (!context.silent)
-        Box(text, caption, MB_OK | MB_ICONINFORMATION);
+        ShowMessage(text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 void ShowUninstallWarning(const UninstallContext &context, const String &text, const String &caption)
 {
     if (!context.silent)
-        Box(text, caption, MB_OK | MB_ICONWARNING);
+        ShowMessage(text, caption, MB_OK | MB_ICONWARNING);
 }
 
 void ShowUninstallErrorBox(const UninstallContext &context, const String &text)
 {
-    if (context.silent || (context.automatic && !context.HasFlag(UninstallFlag::ErrorBoxesWhenAutomatic)))
+    if (context.automatic && !context.HasFlag(UninstallFlag::ErrorBoxesWhenAutomatic))
         return;
     // Language string 21 is not carried in "Uninstall.DAT": the caption is fixed.
-    Box(text, String(u"Error"), MB_OK | MB_ICONERROR);
+    ShowErrorBox(text, context.silent, String(u"Error"));
 }

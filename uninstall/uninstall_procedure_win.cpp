@@ -14,7 +14,9 @@
 #include "core/privilege_win.h"
 #include "core/registry_tree_win.h"
 #include "core/system_library_win.h"
+#include "core/format.h"
 #include "install/progress.h"
+#include "install/side_effects.h"
 #include "setupdata/language.h"
 #include "setupdata/path_variables.h"
 #include "setupdata/settings.h"
@@ -23,9 +25,14 @@
 #include "uninstall/uninstall_data_win.h"
 #include "uninstall/uninstall_files_win.h"
 #include "uninstall/uninstall_messages_win.h"
+#include "uninstall/uninstall_packages_win.h"
+#include "uninstall/uninstall_window_win.h"
 
 namespace {
 
+// Phases of the programs to close as "Uninstall.DAT" gives them back.
+constexpr uint8_t kCloseWithoutAsking = 2;
+constexpr uint8_t kCloseAskingTheUser = 4;
 constexpr int kHoldMilliseconds = 700;
 constexpr char16_t kInstallLogName[] = u"Install.log";
 constexpr char16_t kUserPinned[] = u"\\User Pinned\\";
@@ -77,29 +84,6 @@ DWORD ReadNumber(const UninstallContext &c, const char16_t *name)
     return value;
 }
 
-// The language string with its one "%s" replaced by `argument` (texts from the data file are not
-// trusted as printf formats).
-String WithArgument(const String &format, const String &argument)
-{
-    String out;
-    const char16_t *text = format.Wide();
-    const int32_t n = format.WideLength();
-    bool replaced = false;
-    for (int32_t i = 0; i < n; ++i) {
-        if (text[i] == u'%' && i + 1 < n && text[i + 1] == u'%') {
-            out.AppendWideChar(u'%');
-            ++i;
-        } else if (!replaced && text[i] == u'%' && i + 1 < n && text[i + 1] == u's') {
-            out.Append(argument);
-            replaced = true;
-            ++i;
-        } else {
-            out.AppendWideChar(text[i]);
-        }
-    }
-    return out;
-}
-
 void Hold(const UninstallContext &c)
 {
     if (c.automatic)
@@ -149,6 +133,9 @@ void ReadEntry(UninstallContext &c)
 {
     c.productFlags = ReadNumberText(c, kProductFlagsValue);
     c.productFlags2 = uint32_t(ReadNumberText(c, kProductFlags2Value));
+    // The wizard's parts (message boxes, pages) read the flags they share with the installer here.
+    g_settings.ProductFlags = c.productFlags;
+    g_settings.ProductFlags2 = c.productFlags2;
     if (c.HasFlag(UninstallFlag::Automatic))
         c.automatic = true;
     c.bitness = ReadNumber(c, kBitnessValue);
@@ -240,11 +227,22 @@ void FinishWithoutFailures(UninstallContext &c)
     RegistryDeleteTree(HKEY_LOCAL_MACHINE, c.keyPath, RegistryView::Native);
 }
 
-void Restart(const UninstallContext &c)
+void Restart()
 {
     // Without the privilege the request fails; the user restarts later, as the question said.
     EnablePrivilege(SE_SHUTDOWN_NAME);
-    ExitWindowsEx(EWX_REBOOT, 0x80040002);
+    (void)InstallSideEffects().restartSystem();
+}
+
+// The /r: program: the installer that asked for this uninstallation before installing again.
+void StartRunAfter(const UninstallContext &c)
+{
+    if (c.runAfter.Empty())
+        return;
+    ProgramStart start;
+    start.commandLine = c.runAfter;
+    // Nothing to report to: the uninstallation is complete, and the program is the caller's.
+    (void)InstallSideEffects().startProgram(start);
 }
 
 } // namespace
@@ -254,6 +252,7 @@ bool RemoveInstalledProduct(UninstallContext &c)
     ReadEntry(c);
     c.protectedFolders = ProtectedSystemFolders();
     c.programPath = FullPathOf(ModuleFilePath());
+    OpenUninstallerWindow(c);
 
     UninstallDataContent lists;
     const int readCode = ReadUninstallData(lists);
@@ -272,9 +271,17 @@ bool RemoveInstalledProduct(UninstallContext &c)
     // The strings of the file were expanded when the installation wrote them.
     SetRunLanguage(&g_settings.Languages, nullptr);
 
-    if (!c.automatic &&
-        !AskUninstallQuestion(c, LanguageString(UninstallText::ConfirmText), LanguageString(UninstallText::ConfirmCaption)))
-        ExitInstaller(1);
+    CloseUninstallPrograms(kCloseWithoutAsking);
+    if (!c.automatic) {
+        if (!AskUninstallQuestion(c, LanguageString(UninstallText::ConfirmText),
+                                  LanguageString(UninstallText::ConfirmCaption)))
+            ExitInstaller(1);
+        if (UserTookSupportOffer(c))
+            return false;
+    }
+    CloseUninstallPrograms(kCloseAskingTheUser);
+    // From here the removal cannot be cancelled.
+    OpenUninstallProgress(c);
 
     RunEntryBatch(c, kBatch1Value, c.HasFlag(UninstallFlag::HideBatch1));
 
@@ -297,6 +304,11 @@ bool RemoveInstalledProduct(UninstallContext &c)
     ReleaseSharedFiles(c, sharedFiles);
     UnpinShortcuts(lists.uninstallList);
     Hold(c);
+    if (!lists.msi.empty()) {
+        ProgressStatusRow(UninstallText::StatusMsi);
+        RemoveMsiPackages(c, lists.msi);
+        Hold(c);
+    }
 
     ProgressPosition(10);
     g_uninstall.list.Clear();
@@ -327,6 +339,7 @@ bool RemoveInstalledProduct(UninstallContext &c)
         if (const auto remove = GetUninstallSystemSteps().removeFirewall)
             remove(lists.firewall, c.installFolder);
     ProgressPosition(97);
+    RemoveDrivers(lists.drivers);
     RemoveInstallationTree(c);
     ProgressPosition(98);
     RemoveSharedFolder(c);
@@ -342,21 +355,27 @@ bool RemoveInstalledProduct(UninstallContext &c)
     ProgressPosition(100);
     if (c.bitness == 1)
         SwitchRedirectionBack();
+    if (c.HasFlag(UninstallFlag::ClosePageBeforeMessages)) {
+        Hold(c);
+        CloseUninstallProgress();
+    }
 
     if (!succeeded) {
-        ShowUninstallWarning(c, WithArgument(LanguageString(UninstallText::FailureBody), c.failures),
-                             LanguageString(UninstallText::RestartCaption));
+        if (!c.automatic)
+            ShowUninstallWarning(c, FormatWithText(LanguageString(UninstallText::FailureBody), c.failures),
+                                 LanguageString(UninstallText::RestartCaption));
         return false;
     }
     if (!c.automatic && (c.productFlags2 & kUninstallFlag2CompletionMessage))
         ShowUninstallInformation(c, LanguageString(UninstallText::CompletionText),
                                  LanguageString(UninstallText::CompletionCaption));
-    if (c.HasFlag(UninstallFlag::RestartRequired)) {
-        if (c.automatic)
-            Restart(c);
-        else if (AskUninstallQuestion(c, LanguageString(UninstallText::RestartQuestion),
-                                      LanguageString(UninstallText::RestartCaption)))
-            Restart(c);
+    if (c.HasFlag(UninstallFlag::RestartRequired) &&
+        (c.automatic || AskUninstallQuestion(c, LanguageString(UninstallText::RestartQuestion),
+                                             LanguageString(UninstallText::RestartCaption)))) {
+        // The open page would refuse the session's end that the restart asks for.
+        CloseUninstallProgress();
+        Restart();
     }
+    StartRunAfter(c);
     return true;
 }

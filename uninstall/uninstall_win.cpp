@@ -39,9 +39,10 @@ private:
 
 } // namespace
 
-bool UninstallProduct(const String &productName, bool silent, bool automatic)
+bool UninstallProduct(const UninstallRequest &request, UninstallNotice &notice)
 {
-    const UninstallErrors errors(silent);
+    const String &productName = request.productName;
+    const UninstallErrors errors(request.silent);
     String keyPath(kUninstallKeyPath);
     keyPath.AppendWideChar(u'\\');
     keyPath.Append(productName);
@@ -85,11 +86,16 @@ bool UninstallProduct(const String &productName, bool silent, bool automatic)
     context.productName = displayName;
     context.keyPath = keyPath;
     context.entry = &entry;
-    context.silent = silent;
-    context.automatic = automatic;
+    context.silent = request.silent;
+    context.automatic = request.automatic || request.silent;
+    context.runAfter = request.runAfter;
     context.installFolder = installFolder;
     context.installFolder.TrimWide();
     WidePathStripTrailingBackslash(context.installFolder);
     SetUninstallSystemSteps(ProgramUninstallSystemSteps());
-    return RemoveInstalledProduct(context);
+    if (!RemoveInstalledProduct(context))
+        return false;
+    notice.address = context.notifyUrl;
+    notice.version = context.displayVersion;
+    return true;
 }

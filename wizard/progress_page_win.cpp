@@ -147,7 +147,8 @@ void ProgressWindow::Close()
 
 void OpenProgressPage()
 {
-    if (g_progress.window_ || !(g_settings.ProductFlags & ProductFlag::ProgressWindow) || g_runMode.silent)
+    // The uninstaller always shows its progress; the installer only when its settings ask.
+    if (g_progress.window_ || g_runMode.silent || !(g_runMode.uninstall || (g_settings.ProductFlags & ProductFlag::ProgressWindow)))
         return;
     PageFrame &frame = g_progress.frame_;
     frame = PageFrame();

@@ -19,10 +19,17 @@ TEST(SelfDeletionScript, RemovesProgramThenEachSubfolderLevelThenTheFolderThenIt
 {
     const String text = SelfDeletionScriptText(W(u"C:\\P\\a\\b\\unins.exe"), W(u"C:\\P"), W(u"a\\b\\"),
                                                W(u"C:\\T\\delunins.bat"));
-    EXPECT_EQ(U(text), u":Repeat\r\n"
+    EXPECT_EQ(U(text), u"setlocal\r\n"
+                       u"set KsAttempts=0\r\n"
+                       u":Repeat\r\n"
                        u"del \"C:\\P\\a\\b\\unins.exe\"\r\n"
-                       u"if exist \"C:\\P\\a\\b\\unins.exe\" goto Repeat\r\n"
-                       u"CHOICE /T 3 /D Y\r\n"
+                       u"if not exist \"C:\\P\\a\\b\\unins.exe\" goto Removed\r\n"
+                       u"set /a KsAttempts+=1\r\n"
+                       u"if %KsAttempts% GEQ 300 goto Removed\r\n"
+                       u"CHOICE /T 1 /D Y >nul\r\n"
+                       u"goto Repeat\r\n"
+                       u":Removed\r\n"
+                       u"CHOICE /T 3 /D Y >nul\r\n"
                        u"rd \"C:\\P\\a\\b\"\r\n"
                        u"rd \"C:\\P\\a\"\r\n"
                        u"rd \"C:\\P\"\r\n"
@@ -33,20 +40,14 @@ TEST(SelfDeletionScript, RemovesProgramThenEachSubfolderLevelThenTheFolderThenIt
     EXPECT_NE(U(flat).find(u"rd \"C:\\P\"\r\ndel"), std::u16string::npos);
 }
 
-TEST(SelfDeletionScript, CodePageLineFollowsTheTextAndTheSystem)
+TEST(SelfDeletionScript, PercentSignsInPathsAreNotVariables)
 {
-    struct Case {
-        std::u16string text;
-        bool beforeWindows7;
-        std::string bytes;
-    } cases[] = {
-        {u"del \"C:\\P\"", false, "@chcp 1252 >nul\r\ndel \"C:\\P\""},
-        {u"del \"C:\\\u00C9t\u00E9\"", false, "@chcp 65001 >nul\r\ndel \"C:\\\xC3\x89t\xC3\xA9\""},
-        {u"del \"C:\\\u00C9t\u00E9\"", true, "@chcp 1252 >nul\r\ndel \"C:\\\xC9t\xE9\""},
-        {u"del \"C:\\\u4E2D\"", true, "@chcp 1252 >nul\r\ndel \"C:\\?\""},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(B(SelfDeletionScriptBytes(W(c.text), c.beforeWindows7)), c.bytes);
+    const String text = SelfDeletionScriptText(W(u"C:\\100% Tools\\u.exe"), W(u"C:\\100% Tools"), String(),
+                                               W(u"C:\\T\\d.bat"));
+    EXPECT_NE(U(text).find(u"del \"C:\\100%% Tools\\u.exe\"\r\n"), std::u16string::npos);
+    EXPECT_NE(U(text).find(u"if not exist \"C:\\100%% Tools\\u.exe\""), std::u16string::npos);
+    EXPECT_NE(U(text).find(u"rd \"C:\\100%% Tools\"\r\n"), std::u16string::npos);
+    EXPECT_EQ(U(text).find(u"100% "), std::u16string::npos);
 }
 
 TEST(RemovalLists, SharedFilesLoseTheirMarkersInOrder)

@@ -4,88 +4,13 @@ independently of the installer that normally leaves them behind.
 
 One prefix serves the module; each test lays out its own product under its own name."""
 import subprocess
-import time
 import unittest
 
-from harness import SETUP_EXE, WIN32_BUILD, PrefixTestCase
-
-UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
-SHARED_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs"
-
-STRINGS = {
-    10: "Some parts could not be removed:\r\n%s",
-    15: "Uninstallation complete",
-    20: "Problem",
-    34: "The product was removed.",
-    53: "Remove the product and all of its parts?",
-    55: "Product Uninstall",
-    58: "Not deleted:",
-}
+from harness import WIN32_BUILD, PrefixTestCase
+from uninstall_fixture import SHARED_KEY, STRINGS, UninstallFixture
 
 
-def data_file(records, extra=b""):
-    """An "Uninstall.DAT" as the installer writes it: records, then the string block."""
-    text = b"".join(r.encode("utf-8") + b"\r\n" for r in records)
-    text += b"\r\n\r\n[Strings]\r\n"
-    for number, value in STRINGS.items():
-        text += f"~{number}\r\n{value}\r\n".encode("utf-8")
-    text += b"~999\r\nThe headline\r\n" + extra
-    return text
-
-
-class Uninstall(PrefixTestCase):
-    def folder(self, name):
-        return f"C:\\Program Files (x86)\\{name}" if self.ARCH == "win64" else f"C:\\Program Files\\{name}"
-
-    def lay_out(self, name, flags2="0", extra_records=(), shared=None):
-        """Installs product NAME by hand and returns its folder (Windows path)."""
-        folder = self.folder(name)
-        host = self.prefix.host_path(folder)
-        (host / "docs" / "deep").mkdir(parents=True)
-        (host / "Uninstall").mkdir()
-        (host / "app.txt").write_text("app\n")
-        (host / "docs" / "readme.txt").write_text("readme\n")
-        (host / "docs" / "deep" / "notes.txt").write_text("notes\n")
-        (host / "Uninstall" / "Install.log").write_text("log\n")
-        uninstaller = host / "Uninstall" / "unins.exe"
-        uninstaller.write_bytes(SETUP_EXE.read_bytes())
-        records = [f"{folder}\\app.txt", f"~{folder}\\docs", f"{folder}\\docs\\readme.txt",
-                   f"~{folder}\\docs\\deep", f"{folder}\\docs\\deep\\notes.txt", f"~{folder}\\Uninstall",
-                   f"{folder}\\Uninstall\\unins.exe", *extra_records]
-        (host / "Uninstall" / "Uninstall.DAT").write_bytes(data_file(records))
-        key = f"{UNINSTALL_KEY}\\{name}"
-        values = {"DisplayName": name, "InstallLocation": folder, "UninstallSubdir": "Uninstall",
-                  "ProductFlags": "4", "ProductFlags2": flags2,
-                  "UninstallString": f'"{folder}\\Uninstall\\unins.exe" /u:"{name}"',
-                  "QuietUninstallString": f'"{folder}\\Uninstall\\unins.exe" /a /u:"{name}"'}
-        if shared:
-            values["SharedFiles"] = ";".join(f'"{path}"' for path in shared)
-        for value, data in values.items():
-            self.prefix.reg_add(key, value, data, view64=False)
-        return folder
-
-    def uninstall(self, name, args="/silent", display=True, **kwargs):
-        # Started by its C: path, as the uninstall entry names it.
-        folder = self.folder(name)
-        cmdline = f'"{folder}\\Uninstall\\unins.exe" ' + (f"{args} " if args else "") + f'/u:"{name}"'
-        return self.prefix.run(cmdline=cmdline, display=self.display if display else None, **kwargs)
-
-    def entry_exists(self, name):
-        return self.prefix.key_exists(f"{UNINSTALL_KEY}\\{name}", view64=False)
-
-    def wait_for(self, path, seconds=60):
-        end = time.time() + seconds
-        while not path.exists() and time.time() < end:
-            time.sleep(0.5)
-        return path.exists()
-
-    def wait_gone(self, path, seconds=60):
-        """The self-deletion script runs after the uninstaller's process has ended."""
-        end = time.time() + seconds
-        while path.exists() and time.time() < end:
-            time.sleep(1)
-        return not path.exists()
-
+class Uninstall(UninstallFixture, PrefixTestCase):
     def test_silent_uninstall_removes_everything_and_itself(self):
         folder = self.lay_out("Silent Product")
         host = self.prefix.host_path(folder)
