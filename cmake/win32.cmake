@@ -131,3 +131,8 @@ foreach(version 1.5.0.0 2.0.0.0 2.0.0.1)
   list(APPEND ks_versioned_dlls versioned_${suffix})
 endforeach()
 add_dependencies(all_win_tests ${ks_versioned_dlls})
+
+# A stand-in COM server for the uninstaller's shared-file tests (tests/tools/com_server.c).
+add_library(test_com_server SHARED tests/tools/com_server.c)
+set_target_properties(test_com_server PROPERTIES PREFIX "")
+target_link_options(test_com_server PRIVATE -s -Wl,--kill-at ${KS_STATIC_LINK})

@@ -66,12 +66,18 @@ void Unregister(const SharedFileEntry &entry, const String &path)
 {
     if (!entry.comServer && !entry.typeLibrary)
         return;
-    RunGuardedCall([&] {
+    const GuardResult guarded = RunGuardedCall([&] {
         if (entry.comServer)
             UnregisterComServer(path);
         if (entry.typeLibrary)
             UnregisterTypeLibrary(path);
     });
+    if (guarded.crashed) {
+        // The crash left the server loaded in this process, and a loaded library's file cannot be
+        // deleted. Its own detach code may crash as well: guarded too.
+        if (HMODULE loaded = GetModuleHandleW(W(path)))
+            RunGuardedCall([loaded] { FreeLibrary(loaded); });
+    }
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);

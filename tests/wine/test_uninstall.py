@@ -54,16 +54,27 @@ class Uninstall(UninstallFixture, PrefixTestCase):
         common.mkdir()
         (common / "kept.dat").write_text("kept\n")
         (common / "last.dat").write_text("last\n")
+        # COM servers whose last reference goes: one unregisters through regsvr32, the other
+        # refuses there and crashes when the uninstaller calls its export itself.
+        for name in ("server.dll", "crash-server.dll"):
+            (common / name).write_bytes((WIN32_BUILD / "test_com_server.dll").read_bytes())
         kept, last = "C:\\Shared Parts\\kept.dat", "C:\\Shared Parts\\last.dat"
+        server, crashing = "C:\\Shared Parts\\server.dll", "C:\\Shared Parts\\crash-server.dll"
         self.prefix.reg_add(SHARED_KEY, kept, "3", kind="REG_DWORD", view64=False)
-        self.prefix.reg_add(SHARED_KEY, last, "1", kind="REG_DWORD", view64=False)
-        self.lay_out("Sharing Product", shared=[kept, last])
+        for path in (last, server, crashing):
+            self.prefix.reg_add(SHARED_KEY, path, "1", kind="REG_DWORD", view64=False)
+        self.lay_out("Sharing Product", shared=[kept, last, server + "^", crashing + "^"])
         result = self.uninstall("Sharing Product", display=False)
         self.assertEqual(result.code, 0)
+        self.assertFalse(self.entry_exists("Sharing Product"))
         self.assertEqual(self.prefix.reg_query(SHARED_KEY, kept, view64=False), "0x2")
-        self.assertIsNone(self.prefix.reg_query(SHARED_KEY, last, view64=False))
+        for path in (last, server, crashing):
+            self.assertIsNone(self.prefix.reg_query(SHARED_KEY, path, view64=False), path)
         self.assertTrue((common / "kept.dat").exists())
-        self.assertFalse((common / "last.dat").exists())
+        for gone in ("last.dat", "server.dll", "crash-server.dll"):
+            self.assertFalse((common / gone).exists(), gone)
+        self.assertEqual((common / "server.dll.log").read_text().split(), ["regsvr32"])
+        self.assertEqual((common / "crash-server.dll.log").read_text().split(), ["regsvr32", "in-process"])
 
     def test_records_naming_the_system_are_refused_and_the_rest_is_removed(self):
         windows = self.prefix.host_path("C:\\windows")
