@@ -22,6 +22,45 @@ VOLATILE = re.compile(r"^(Software\\\\Wine|System\\\\CurrentControlSet\\\\Contro
                       r"DynData|.*MountPoints|.*Wow6432Node\\\\Microsoft\\\\Cryptography)", re.I)
 
 
+PATH_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+
+
+def reg_value(prefix, key, value=None):
+    """A value (None: the key's default value) as the 32-bit sample product sees the registry (the
+    WOW64 view in a 64-bit prefix); None when it is missing."""
+    args = ["reg", "query", key] + (["/v", value] if value is not None else ["/ve"])
+    if prefix.arch == "win64":
+        args.append("/reg:32")
+    for line in prefix.wine(*args).stdout.splitlines():
+        parts = re.split(r"\s{4}", line.strip(), maxsplit=2)
+        if len(parts) == 3 and (value is None or parts[0].lower() == value.lower()):
+            return parts[2]
+    return None
+
+
+def check_registered(prefix, location):
+    """Shows the association, the registry value and the PATH entry of examples/demo/demo.toml;
+    True when each is what the project asked for."""
+    command = f'"{location}\\greet.exe" "%1"'
+    path = prefix.reg_query(PATH_KEY, "Path") or ""
+    checks = [
+        ("file type .kgreet", reg_value(prefix, r"HKCR\.kgreet"), "Kestrival.Greeting"),
+        ("  opened with", reg_value(prefix, r"HKCR\Kestrival.Greeting\shell\open\command"), command),
+        ("registry value Greeting", reg_value(prefix, r"HKLM\Software\Kestrival Samples\Greeter", "Greeting"),
+         "Hello"),
+        ("system PATH entry", location if location.lower() in (p.lower() for p in path.split(";")) else None,
+         location),
+    ]
+    print("   What the installation registered with Windows:")
+    ok = True
+    for what, found, wanted in checks:
+        good = found == wanted
+        ok = ok and good
+        print(f"      {what:<24} {found if found is not None else '(missing)'}"
+              f"{'' if good else f'   WRONG: expected {wanted}'}")
+    return ok
+
+
 def snapshot(prefix):
     """The prefix's files under drive_c and its registry keys and values, as comparable sets."""
     subprocess.run(["wineserver", "-w"], env=prefix.env(), check=False)
@@ -75,10 +114,13 @@ def main(installer):
                       "QuietUninstallString"):
             print(f"      {value} = {prefix.reg_query(ENTRY, value, view64=False)}")
         location = prefix.reg_query(ENTRY, "InstallLocation", view64=False)
+        if not check_registered(prefix, location or ""):
+            print("   Result: FAILED (the installation did not register all of the above)")
+            return 1
         logs = [f for f in new_files if f.lower().endswith("install.log")]
         if logs:
             print("   The installation log begins:")
-            text = (prefix.drive_c / logs[0]).read_text(encoding="utf-8", errors="replace")
+            text = (prefix.drive_c / logs[0]).read_text(encoding="utf-8-sig", errors="replace")
             indent([line for line in text.splitlines() if line.strip()][:12], limit=12, sort=False)
 
         print(f"\n3. The registered quiet uninstall command, with /silent: {quiet} /silent")
