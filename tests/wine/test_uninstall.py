@@ -106,6 +106,26 @@ class Uninstall(UninstallFixture, PrefixTestCase):
         self.assertEqual(result.code, 0)
         self.assertFalse(self.entry_exists("Hostile Product"))
 
+    def test_a_package_that_fails_to_uninstall_stays_listed_and_drivers_report_nothing(self):
+        folder = self.lay_out("Packaged Product", sections=(
+            b"\r\n\r\n[INF]\r\nC:\\windows\\inf\\oem-none.inf\r\n"
+            b"\r\n\r\n[MSI]\r\n\"C:\\Packages\\missing.msi\",2\r\n"))
+        host = self.prefix.host_path(folder)
+        result = self.uninstall("Packaged Product", display=False)
+        self.assertEqual(result.code, 0)
+        # Everything else went; the package failed, so the entry and the data file stay for
+        # another run, which is asked to remove only that package.
+        self.assertFalse((host / "app.txt").exists())
+        self.assertTrue(self.entry_exists("Packaged Product"))
+        rewritten = (host / "Uninstall" / "Uninstall.DAT").read_bytes()
+        self.assertIn(b"\r\n[MSI]\r\n\"C:\\Packages\\missing.msi\",2\r\n", rewritten)
+        self.assertNotIn(b"[INF]", rewritten)
+        # The failure summary names the package with its code (the interactive run shows it).
+        result = self.uninstall("Packaged Product", args="")
+        self.assertEqual(result.code, 0)
+        self.assertEqual(len(result.boxes), 2, result.box_texts)
+        self.assertRegex(result.boxes[1].text, r"Failed to uninstall missing\.msi, code [1-9][0-9]*: ")
+
     def test_a_locked_file_stays_listed_and_a_second_run_finishes(self):
         folder = self.lay_out("Locked Product")
         host = self.prefix.host_path(folder)
