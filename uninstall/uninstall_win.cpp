@@ -18,10 +18,10 @@ constexpr RegistryView kEntryView = RegistryView::Native;
 const char16_t kDisplayNameValue[] = u"DisplayName";
 const char16_t kInstallLocationValue[] = u"InstallLocation";
 
-// The uninstaller's error boxes: silent mode shows none.
+// The uninstaller's error boxes before its entry is read: none when `quiet`.
 class UninstallErrors {
 public:
-    explicit UninstallErrors(bool silent) : silent_(silent) {}
+    explicit UninstallErrors(bool quiet) : silent_(quiet) {}
 
     void Show(const String &text) const { ShowErrorBox(text, silent_, LanguageString(kErrorCaptionRow)); }
 
@@ -42,7 +42,9 @@ private:
 bool UninstallProduct(const UninstallRequest &request, UninstallNotice &notice)
 {
     const String &productName = request.productName;
-    const UninstallErrors errors(request.silent);
+    // Automatic mode suppresses error boxes unless the entry's flags ask for them; before the
+    // entry is read there are no such flags.
+    const UninstallErrors errors(request.silent || request.automatic);
     String keyPath(kUninstallKeyPath);
     keyPath.AppendWideChar(u'\\');
     keyPath.Append(productName);

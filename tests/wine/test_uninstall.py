@@ -48,6 +48,9 @@ class Uninstall(UninstallFixture, PrefixTestCase):
         result = self.prefix.run(args='/u:"Asked Product"', display=self.display)
         self.assertEqual(result.code, 0)
         self.assertEqual(result.box_texts, ["No product named 'Asked Product' is installed."])
+        # Automatic mode (the entry's QuietUninstallString) shows no error boxes.
+        result = self.prefix.run(args='/a /u:"Asked Product"', display=self.display)
+        self.assertEqual((result.code, result.box_texts), (0, []))
 
     def test_shared_counts_drop_and_the_last_reference_removes_the_file(self):
         common = self.prefix.host_path("C:\\Shared Parts")
