@@ -76,6 +76,8 @@ void RunFileRecordSteps(InstallRun &run)
     run.fontList = lists.fontList;
     for (const String &driver : lists.installedDrivers)
         (void)AddDriverRecord(PathTextFromWide(driver));
+    // The setup script's own MSI block comes first, then the packages this run installed.
+    (void)AddMsiBlock(run.settings.MsiBlock);
     for (const auto &package : lists.msiPackages)
         (void)AddMsiRecord(PathTextFromWide(package.first), package.second);
     g_shortcuts = nullptr;

@@ -364,6 +364,49 @@ bool AddMsiRecord(const String &packagePath, int uiLevel)
     return AddLineRecord(g_uninstall.msi, MsiUninstallLine(packagePath, uiLevel));
 }
 
+namespace {
+// A decimal level, optionally negative; false for anything else.
+bool ParseLevel(const String &wide, int &level)
+{
+    const char16_t *w = wide.Wide();
+    const int32_t n = wide.WideLength();
+    int32_t i = n > 0 && w[0] == u'-' ? 1 : 0;
+    if (i == n || n - i > 9)
+        return false;
+    int value = 0;
+    for (; i < n; ++i) {
+        if (w[i] < u'0' || w[i] > u'9')
+            return false;
+        value = value * 10 + (w[i] - u'0');
+    }
+    level = w[0] == u'-' ? -value : value;
+    return true;
+}
+} // namespace
+
+int AddMsiBlock(const String &wideBlock)
+{
+    int added = 0;
+    const char16_t *w = wideBlock.Wide();
+    const int32_t n = wideBlock.WideLength();
+    for (int32_t start = 0; start < n;) {
+        int32_t end = start;
+        while (end < n && w[end] != u'\r' && w[end] != u'\n')
+            ++end;
+        std::vector<String> fields;
+        SplitCsvFieldsWide(String(w + start, end - start), fields);
+        start = end + 1;
+        if (fields.size() != 2)
+            continue;
+        int level = 0;
+        if (fields[0].TrimWide().Empty() || !ParseLevel(fields[1].TrimWide(), level))
+            continue;
+        if (AddMsiRecord(PathTextFromWide(fields[0]), level))
+            ++added;
+    }
+    return added;
+}
+
 UninstallDataContent CollectUninstallData(const Settings &settings, const UninstallState &state)
 {
     UninstallDataContent c;

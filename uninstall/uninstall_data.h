@@ -163,3 +163,7 @@ bool AddAssociationRecord(const String &line);
 bool AddFirewallRecord(const String &line);
 bool AddDriverRecord(const String &infPath);
 bool AddMsiRecord(const String &packagePath, int uiLevel);
+// The setup script's MSI block (wide): one package per line, "path",level (the path may be
+// quoted). Each such line becomes an MSI record as AddMsiRecord makes it; blank lines and lines of
+// another shape, which the uninstaller could not use, are passed over. Returns the records added.
+int AddMsiBlock(const String &wideBlock);

@@ -313,6 +313,21 @@ TEST(UninstallList, RecordsWithMarkersOnceEachFolderAndNeverShortOrBrokenItems)
     EXPECT_TRUE(list.Add(S("C:\\Prog\\App"), kUninstallFolder));
 }
 
+TEST(UninstallDataState, MsiBlockLinesBecomeMsiRecords)
+{
+    g_uninstall.msi.clear();
+    const String block(u"\"C:\\Packages\\runtime.msi\",3\r\n\r\n"
+                       u"  tools.msi , 5\n"
+                       u"C:\\Pak\u00e9te\\x.msi,-1\r"
+                       u"no level here\r\nbad.msi,high\r\n,2\r\na.msi,1,extra");
+    EXPECT_EQ(AddMsiBlock(block), 3);
+    EXPECT_EQ(Strs(g_uninstall.msi),
+              (std::vector<std::string>{"\"C:\\Packages\\runtime.msi\",3", "\"tools.msi\",5",
+                                        "\"|C:\\Pak\xC3\xA9te\\x.msi\",-1"}));
+    g_uninstall.msi.clear();
+    EXPECT_EQ(AddMsiBlock(String()), 0);
+}
+
 TEST(UninstallDataState, ReadStringsBecomeTheActiveLanguageAndRegistryTextIsKept)
 {
     Settings settings;

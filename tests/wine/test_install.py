@@ -56,6 +56,9 @@ name = "Engine test"
 
 [registry]
 merge = "merge.reg"
+
+[uninstall]
+msi_block = "\"C:\\Packages\\runtime.msi\",3"
 '''
 MERGE_FILE = b'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kestrival Tests\\Merged]\r\n"From"="regedit"\r\n'
 
@@ -216,14 +219,15 @@ class SilentInstall(unittest.TestCase):
             r"C:\EngineTest\Uninstall\Uninstall.exe"])
         self.assertEqual(lines[strings + 1], "~10")
         self.assertIn("~999", lines)
-        # The sections the uninstaller undoes the association, the firewall port and the registry
-        # entries from.
+        # The sections the uninstaller undoes the association, the firewall port, the MSI packages
+        # and the registry entries from.
         def section(name):
             start = lines.index(name) + 1
             end = next((i for i in range(start, len(lines)) if lines[i].startswith("[")), len(lines))
             return [l for l in lines[start:end] if l]
         self.assertEqual(section("[Associations]"), [".kengine~!~Kestrival.EngineTest~!~open~!~"])
         self.assertEqual(section("[Firewall]"), ["28090;Engine test;1;0"])
+        self.assertEqual(section("[MSI]"), [r'"C:\Packages\runtime.msi",3'])   # the script's MSI block
         self.assertEqual(section("[Registry2]"), [r"\HKLM\Software\Kestrival Tests\Engine",
                                                   r"\HKLM\Software\Kestrival Tests\Engine,Greeting,1,Hello %InstallDir%,3"])
         self.assertTrue((self.folder / "Uninstall.exe").is_file())
