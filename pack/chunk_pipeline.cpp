@@ -116,8 +116,9 @@ void ChunkPipeline::Encode(Job &job, void *compressor, void *storer, void *sampl
             incompressible = !sample.Empty() && double(sample.Length()) > kIncompressibleRatio * kSampleSize;
         }
         stored = ZlibStream(incompressible ? store : level, raw, length);
-        // Compression that grew the chunk: stored blocks are smaller and inflate faster.
-        if (!incompressible && level_ > 0) {
+        // Compression that grew the chunk: stored blocks are smaller and inflate faster. Stored
+        // blocks add at least the stream's own 6 bytes, so only a chunk that did not shrink can gain.
+        if (!incompressible && level_ > 0 && stored.Length() >= int32_t(length)) {
             String plain = ZlibStream(store, raw, length);
             if (!plain.Empty() && plain.Length() < stored.Length())
                 stored = std::move(plain);

@@ -18,9 +18,14 @@ struct ProjectFile {
     std::string origin;        // "project.toml:12", the entry that added the file, for messages
 };
 
+// The default compression level. libdeflate's level 6 gives chunks smaller than zlib's level 9 does
+// (0.5 % on program files, 3 % on the benchmark's payload) in about half the time of its own level
+// 9, which saves another 0.2 % at most.
+constexpr int kDefaultLevel = 6;
+
 // How the installer is built (the [package] table and the command line).
 struct PackageOptions {
-    int level = 9;                      // zlib level of the script and the chunks, 0 to 9
+    int level = kDefaultLevel;          // compression level of the script and the chunks, 0 to 9
     int32_t chunkSize = 1 << 20;        // record-stream bytes per data chunk
     bool encrypt = false;               // Blowfish on script and chunks (ProductFlags2 0x1000)
     std::array<uint8_t, 8> key{};       // the cipher key when encrypting

@@ -6,7 +6,7 @@
 
 void ProjectReader::ReadPackage(ProjectTable &t)
 {
-    p_.package.level = static_cast<int>(t.Integer("level", 9, 0, 9));
+    p_.package.level = static_cast<int>(t.Integer("level", kDefaultLevel, 0, 9));
     p_.package.chunkSize =
         static_cast<int32_t>(t.Integer("chunk_size", 1 << 20, 4096, 0x10000000));
     p_.package.encrypt = t.Bool("encrypt", false);

@@ -220,7 +220,7 @@ TEST(PackProjectDefaults, AMinimalProjectGetsAWorkingInstallation)
     EXPECT_EQ(s.ProductFlags & off, 0u);
     EXPECT_EQ(s.ProductFlags2, ProductFlag2::SeparateUninstaller | 0x40000u /* completion message */);
     EXPECT_FALSE(p.package.encrypt);
-    EXPECT_EQ(p.package.level, 9);
+    EXPECT_EQ(p.package.level, 6);
 
     ASSERT_EQ(s.Languages.names.size(), 1u);
     EXPECT_EQ(s.Languages.names[0], Wide(u"English"));
