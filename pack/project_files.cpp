@@ -39,7 +39,8 @@ struct Field {
 // The record fields a [[files]] entry or a [[files.rule]] can set.
 struct RecordFields {
     Field<int32_t> type;
-    Field<bool> desktopShortcut, startMenuShortcut, permanent, uninstallFolder, msiList;
+    // The true/false flags, in the order of kFileFlagBits (pack/project_options.h).
+    std::vector<Field<bool>> flags = std::vector<Field<bool>>(kFileFlagBits.size());
     Field<int32_t> replace;
     Field<int32_t> attributes;
     Field<DateTime> date;
@@ -51,11 +52,8 @@ struct RecordFields {
     void Over(const RecordFields &o)
     {
         type.Over(o.type);
-        desktopShortcut.Over(o.desktopShortcut);
-        startMenuShortcut.Over(o.startMenuShortcut);
-        permanent.Over(o.permanent);
-        uninstallFolder.Over(o.uninstallFolder);
-        msiList.Over(o.msiList);
+        for (size_t i = 0; i < flags.size(); ++i)
+            flags[i].Over(o.flags[i]);
         replace.Over(o.replace);
         attributes.Over(o.attributes);
         date.Over(o.date);
@@ -121,11 +119,8 @@ RecordFields ReadRecordFields(ProjectTable &t)
     RecordFields f;
     if (const TomlValue *v = t.Get("type"))
         Set(f.type, v, static_cast<int32_t>(t.Choice("type", 0, kFileTypeChoices)));
-    ReadBool(t, "desktop_shortcut", f.desktopShortcut);
-    ReadBool(t, "start_menu_shortcut", f.startMenuShortcut);
-    ReadBool(t, "permanent", f.permanent);
-    ReadBool(t, "into_uninstall_folder", f.uninstallFolder);
-    ReadBool(t, "msi_uninstall_list", f.msiList);
+    for (size_t i = 0; i < kFileFlagBits.size(); ++i)
+        ReadBool(t, kFileFlagBits[i].first, f.flags[i]);
     if (const TomlValue *v = t.Get("replace"))
         Set(f.replace, v, static_cast<int32_t>(t.Choice("replace", 0, kReplaceChoices)));
     if (const TomlValue *v = t.Get("attributes"))
@@ -155,6 +150,15 @@ void OnlyFor(const Field<T> &field, const char *key, int32_t type, std::initiali
         return;
     FailAt(*field.at, std::string("\"") + key + "\" applies only to " + which + ", not to type \"" +
                           NameOf(kFileTypeChoices, type) + "\"");
+}
+
+// The same for one of the true/false flags, named by its bit.
+void OnlyForFlag(const RecordFields &f, int32_t bit, int32_t type, std::initializer_list<int32_t> types,
+                 const char *which)
+{
+    for (size_t i = 0; i < kFileFlagBits.size(); ++i)
+        if (kFileFlagBits[i].second == bit)
+            OnlyFor(f.flags[i], kFileFlagBits[i].first, type, types, which);
 }
 
 bool IsVersionTyped(int32_t type)
@@ -202,23 +206,20 @@ FileRecord MakeRecord(const RecordFields &f, const std::string &name, const std:
             "types font and control-panel");
     OnlyFor(f.shortcutName, "shortcut_name", t, {kFileTypeProgram, kFileTypeStartup},
             "types file and startup");
-    OnlyFor(f.desktopShortcut, "desktop_shortcut", t, {kFileTypeProgram, kFileTypeStartup},
-            "types file and startup");
-    OnlyFor(f.startMenuShortcut, "start_menu_shortcut", t, {kFileTypeProgram, kFileTypeStartup},
-            "types file and startup");
+    OnlyForFlag(f, kFileFlagDesktopShortcut, t, {kFileTypeProgram, kFileTypeStartup}, "types file and startup");
+    OnlyForFlag(f, kFileFlagStartMenuShortcut, t, {kFileTypeProgram, kFileTypeStartup}, "types file and startup");
     OnlyFor(f.arguments, "arguments", t, {kFileTypeProgram, kFileTypeStartup, kFileTypeControlPanel},
             "types file, startup and control-panel");
     OnlyFor(f.workingFolder, "working_folder", t, {kFileTypeProgram, kFileTypeStartup},
             "types file and startup");
     OnlyFor(f.classId, "class_id", t, {kFileTypeControlPanel}, "type control-panel");
     OnlyFor(f.msiUiLevel, "msi_ui_level", t, {kFileTypeMsiPackage}, "type msi");
-    OnlyFor(f.msiList, "msi_uninstall_list", t, {kFileTypeMsiPackage}, "type msi");
+    OnlyForFlag(f, kFileFlagMsiUninstallList, t, {kFileTypeMsiPackage}, "type msi");
 
-    r.flags = (f.desktopShortcut.value.value_or(false) ? kFileFlagDesktopShortcut : 0) |
-              (f.startMenuShortcut.value.value_or(false) ? kFileFlagStartMenuShortcut : 0) |
-              f.replace.value.value_or(0) | (f.permanent.value.value_or(false) ? kFileFlagPermanent : 0) |
-              (f.uninstallFolder.value.value_or(false) ? kFileFlagUninstallFolder : 0) |
-              (f.msiList.value.value_or(false) ? kFileFlagMsiUninstallList : 0);
+    r.flags = f.replace.value.value_or(0);
+    for (size_t i = 0; i < kFileFlagBits.size(); ++i)
+        if (f.flags[i].value.value_or(false))
+            r.flags |= int32_t(kFileFlagBits[i].second);
     if (f.shortcutIcon.value && !(r.flags & kFileFlagShortcuts))
         FailAt(*f.shortcutIcon.at, "\"shortcut_icon\" needs desktop_shortcut or start_menu_shortcut "
                                    "(the record carries an icon only with one of them)");
