@@ -52,10 +52,27 @@ bool ReadBackMatches(const FileWriteRequest &request, const String &path)
     return request.data || sum.Result() == request.contentChecksum;
 }
 
-// One attempt: the content written (or the temporary file moved) into place. Sets `error`.
-bool Attempt(const FileWriteRequest &request, bool verify, bool &verifyFailed, DWORD &error)
+bool HasDateAndTime(const DateTime &t) { return HasDate(t) && HasTime(t); }
+
+// The creation and last-write times of an open file set to the local time `t`.
+bool SetHandleTimes(HANDLE handle, const DateTime &t)
+{
+    SYSTEMTIME local = {};
+    local.wYear = WORD(t.year), local.wMonth = WORD(t.month), local.wDay = WORD(t.day);
+    local.wHour = WORD(t.hour), local.wMinute = WORD(t.minute), local.wSecond = WORD(t.second);
+    FILETIME localTime, utc;
+    if (!SystemTimeToFileTime(&local, &localTime) || !LocalFileTimeToFileTime(&localTime, &utc))
+        return false;
+    return SetFileTime(handle, &utc, nullptr, &utc) != 0;
+}
+
+// One attempt: the content written (or the temporary file moved) into place. Sets `error`;
+// `timesSet` when the record's time stamp went onto the written file's handle (the file then need
+// not be opened once more for it: for many small files that open is a good part of the cost).
+bool Attempt(const FileWriteRequest &request, bool verify, bool &verifyFailed, bool &timesSet, DWORD &error)
 {
     verifyFailed = false;
+    timesSet = false;
     if (!request.tempFile.Empty()) {
         if (verify && !ReadBackMatches(request, request.tempFile)) {
             verifyFailed = true;
@@ -77,6 +94,8 @@ bool Attempt(const FileWriteRequest &request, bool verify, bool &verifyFailed, D
         error = GetLastError();
         return false;
     }
+    // Reading back below leaves the last-write time alone.
+    timesSet = HasDateAndTime(request.time) && SetHandleTimes(file.Handle(), request.time);
     file.Close();
     if (verify && !ReadBackMatches(request, request.path)) {
         verifyFailed = true;
@@ -132,7 +151,7 @@ bool RegisterForRestart(const FileWriteRequest &request, FileStepInput &input, D
     // The session manager moves the file at boot; attributes a read-only copy would carry over are
     // cleared, and the record's time stamp travels with it.
     SetFileAttributesW(W(temp), FILE_ATTRIBUTE_NORMAL);
-    if (HasDate(request.time) && HasTime(request.time))
+    if (HasDateAndTime(request.time))
         SetFileTimes(temp, request.time);
     if (!RegisterReplacementAtRestart(temp, request.path)) {
         const String why = SystemErrorText(GetLastError());
@@ -155,19 +174,13 @@ bool RegisterForRestart(const FileWriteRequest &request, FileStepInput &input, D
 
 bool SetFileTimes(const String &path, const DateTime &t)
 {
-    SYSTEMTIME local = {};
-    local.wYear = WORD(t.year), local.wMonth = WORD(t.month), local.wDay = WORD(t.day);
-    local.wHour = WORD(t.hour), local.wMinute = WORD(t.minute), local.wSecond = WORD(t.second);
-    FILETIME localTime, utc;
-    if (!SystemTimeToFileTime(&local, &localTime) || !LocalFileTimeToFileTime(&localTime, &utc))
-        return false;
     HANDLE handle = CreateFileW(W(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    const BOOL ok = SetFileTime(handle, &utc, nullptr, &utc);
+    const bool ok = SetHandleTimes(handle, t);
     CloseHandle(handle);
-    return ok != 0;
+    return ok;
 }
 
 bool ReadLastWriteTime(const String &path, DateTime &t)
@@ -217,9 +230,9 @@ bool WriteInstalledFile(const FileWriteRequest &request, FileStepInput &input, b
     const bool verify = (*input.productFlags & FileStepFlag::VerifyWrites) != 0;
     DWORD error = 0;
     for (int attempt = 1; attempt <= kWriteAttempts; ++attempt) {
-        bool verifyFailed = false;
-        if (Attempt(request, verify, verifyFailed, error)) {
-            if (HasDate(request.time) && HasTime(request.time))
+        bool verifyFailed = false, timesSet = false;
+        if (Attempt(request, verify, verifyFailed, timesSet, error)) {
+            if (!timesSet && HasDateAndTime(request.time))
                 SetFileTimes(request.path, request.time);   // a failure leaves the file's own time
             if (request.attributes != -1)
                 ApplyRecordAttributes(request.path, request.attributes);
