@@ -45,5 +45,12 @@ void ProgressPosition(int percent)
         g_platform.postPosition(percent);
 }
 
+void ProgressActivate()
+{
+    if (g_platform.trace)
+        g_platform.trace("activate", 0, String());
+    g_page->Activate();
+}
+
 const String &ProgressStatusText() { return g_statusText; }
 uint32_t ProgressStatusTick() { return g_statusTick; }

@@ -25,6 +25,10 @@ public:
     virtual void SetPosition(int percent) = 0;
     // The page goes away (end of the sequence; the finish page follows).
     virtual void Close() = 0;
+    // The page's window becomes the active window again: registering COM servers and type
+    // libraries runs other programs (regsvr32) and loads foreign code that may bring windows of
+    // its own forward. Nothing to do for a page without a window.
+    virtual void Activate() {}
 };
 
 // The page the sequence talks to from now on; null returns to the default page.
@@ -37,6 +41,8 @@ void ProgressStatusRow(int languageRow);    // the language string of that row
 // The position: to the page and to the installer window, then pending messages processed.
 void ProgressPosition(int percent);
 // The last status text and the tick count at which it was set (for the step delay).
+// The page made the active window again (after the COM servers and type libraries).
+void ProgressActivate();
 const String &ProgressStatusText();
 uint32_t ProgressStatusTick();
 

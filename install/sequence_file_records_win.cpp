@@ -72,6 +72,8 @@ void RunFileRecordSteps(InstallRun &run)
         IncrementSharedFileCounts(in, lists, run.sharedFilesText);
     ProgressPosition(93);
     RegisterComFiles(in, lists);                  // 14 (nothing for two empty lists)
+    if (!lists.comFiles.empty() || !lists.typeLibraries.empty())
+        ProgressActivate();
     InstallDrivers(in, lists);                    // 15
     run.fontList = lists.fontList;
     for (const String &driver : lists.installedDrivers)

@@ -26,8 +26,9 @@ uint32_t Tick() { return GetTickCount(); }
 
 void TraceStatus(const char *what, int, const String &wide)
 {
-    if (what[0] == 's')
-        TraceEvent("status", wide);
+    // Positions are traced where they are posted; status lines and the activation here.
+    if (what[0] != 'p')
+        TraceEvent(what, wide);
 }
 
 } // namespace

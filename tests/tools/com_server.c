@@ -1,8 +1,8 @@
-/* A stand-in COM server for the uninstaller's shared-file tests. It registers nothing; its
-   DllUnregisterServer notes where it was called in "<dll>.log" beside the file, one line each:
-   "regsvr32" or "in-process". A file whose name contains "crash" refuses inside regsvr32 (so that
-   the uninstaller falls back to calling the export itself) and then crashes in the caller's
-   process, which only the uninstaller's crash guard survives. */
+/* A stand-in COM server for the installer's and the uninstaller's tests. It registers nothing;
+   its DllRegisterServer and DllUnregisterServer note where they were called in "<dll>.log" beside
+   the file, one line each: "regsvr32" or "in-process". A file whose name contains "crash" refuses
+   inside regsvr32 (so that the installer or uninstaller falls back to calling the export itself)
+   and then crashes in the caller's process, which only the caller's crash guard survives. */
 #include <windows.h>
 
 #include <wchar.h>
@@ -43,9 +43,7 @@ static int Contains(const wchar_t *text, const wchar_t *part)
     return wcsstr(lower, part) != NULL;
 }
 
-__declspec(dllexport) HRESULT WINAPI DllRegisterServer(void) { return S_OK; }
-
-__declspec(dllexport) HRESULT WINAPI DllUnregisterServer(void)
+static HRESULT Act(void)
 {
     wchar_t process[MAX_PATH], module[MAX_PATH];
     if (!GetModuleFileNameW(NULL, process, MAX_PATH) || !GetModuleFileNameW(self, module, MAX_PATH))
@@ -59,3 +57,7 @@ __declspec(dllexport) HRESULT WINAPI DllUnregisterServer(void)
     }
     return S_OK;
 }
+
+__declspec(dllexport) HRESULT WINAPI DllRegisterServer(void) { return Act(); }
+
+__declspec(dllexport) HRESULT WINAPI DllUnregisterServer(void) { return Act(); }
