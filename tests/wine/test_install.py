@@ -9,7 +9,7 @@ import subprocess
 import time
 import unittest
 
-from harness import Prefix, PrefixTestCase
+from harness import Display, Prefix, PrefixTestCase
 from install_fixture import Product, read_lines, run_installer, uninstall_entry
 from pe_file import DIRECTORY_SECURITY, PeFile
 
@@ -231,6 +231,21 @@ class SilentInstall(unittest.TestCase):
         self.assertEqual(section("[Registry2]"), [r"\HKLM\Software\Kestrival Tests\Engine",
                                                   r"\HKLM\Software\Kestrival Tests\Engine,Greeting,1,Hello %InstallDir%,3"])
         self.assertTrue((self.folder / "Uninstall.exe").is_file())
+
+    def test_the_uninstaller_starts(self):
+        # The written uninstaller is a program that runs: asked to remove nothing, or a product
+        # that is not there, it says so.
+        uninstaller = self.folder / "Uninstall.exe"
+        # A command line without the name is refused (exit code 1); uninstall mode ends with 0.
+        cases = [("/u", 1, "Product name required"),
+                 ('/u:"Not Installed"', 0, "No product named 'Not Installed' is installed.")]
+        with Display() as display:
+            for args, code, text in cases:
+                with self.subTest(args):
+                    result = self.prefix.run(program=uninstaller, args=args, display=display)
+                    self.assertEqual(result.code, code)
+                    self.assertEqual(len(result.box_texts), 1, result.box_texts)
+                    self.assertTrue(result.box_texts[0].startswith(text), result.box_texts[0])
 
 
 class SilentInstall32(SilentInstall):
