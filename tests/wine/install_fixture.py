@@ -61,15 +61,16 @@ uninstall_subfolder = "Uninstall"
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
-def run_installer(prefix, installer: Path, args="/silent", trace=True, timeout=300):
-    """Copies the installer into the prefix and runs it; returns (result, trace lines)."""
+def run_installer(prefix, installer: Path, args="/silent", trace=True, timeout=300, **run_options):
+    """Copies the installer into the prefix and runs it (`run_options` go to Prefix.run); returns
+    (result, trace lines)."""
     target = prefix.host_path(r"C:\setup.exe")
     shutil.copy(installer, target)
     trace_file = prefix.host_path(r"C:\trace.txt")
     if trace_file.exists():
         trace_file.unlink()
     extra = {TRACE_VARIABLE: r"C:\trace.txt"} if trace else None
-    result = prefix.run(program=target, args=args, extra_env=extra, timeout=timeout)
+    result = prefix.run(program=target, args=args, extra_env=extra, timeout=timeout, **run_options)
     lines = trace_file.read_text(encoding="utf-8").splitlines() if trace_file.exists() else []
     return result, lines
 
