@@ -28,6 +28,9 @@
 #include "setupdata/setup_data_win.h"
 #include "setupdata/windows_version.h"
 #include "wizard/installer_window_win.h"
+#include "wizard/message_box_win.h"
+#include "wizard/pages.h"
+#include "wizard/wizard_flags.h"
 
 namespace {
 
@@ -112,6 +115,34 @@ void AfterSettings()
 
 void LogStepFailure(const String &wideLine) { LogStringW(wideLine); }
 
+// The run whose finish actions the finish page decides.
+SequenceInput *g_runInput = nullptr;
+
+void ShowInformation(const String &text, const String &caption)
+{
+    (void)ShowMessage(text, caption, MB_OK | MB_ICONINFORMATION);
+}
+
+// The finish page with what the end of the installation offers; its ticks become the run's
+// finish actions.
+void ShowRunFinishPage()
+{
+    const InstallLogContext &log = CurrentInstallLogContext();
+    FinishOffers offers;
+    offers.launchApplication = log.finishLaunchApp;
+    offers.openFile = log.finishOpenFile;
+    offers.openSecondFile = log.finishOpenSecondFile;
+    offers.viewLog = (g_settings.ProductFlags & WizardFlag::OfferViewLog) != 0;
+    (void)ShowFinishPage(offers);
+    if (!g_runInput)
+        return;
+    FinishActions &finish = g_runInput->finish;
+    finish.launchApplication = offers.launchApplication && g_finishChoices.launchApplication;
+    finish.openFile = offers.openFile && g_finishChoices.openFile;
+    finish.openSecondFile = offers.openSecondFile && g_finishChoices.openSecondFile;
+    finish.viewLog = offers.viewLog && g_finishChoices.viewLog;
+}
+
 void DiscardTemporaryLog() { DiscardLogBody(); }
 
 // The installation's process-wide pieces are wired here: the step-failure lines go into the log,
@@ -140,6 +171,10 @@ void WireInstallation()
     log.automatic = g_runMode.automatic;
     log.operatingSystem = OperatingSystemName();
     log.installerFolder = PathVariableValue(PathVariable::InstallerDir);
+    // The outcome is told through the wizard's message box and finish page.
+    log.hooks.askYesNo = AskYesNo;
+    log.hooks.showInformation = ShowInformation;
+    log.hooks.showFinishPage = ShowRunFinishPage;
     SetInstallLogContext(log);
 }
 
@@ -164,6 +199,7 @@ void RunInstallMode()
     input.mode = &g_runMode;
     input.overrides = &g_commandLineOverrides;
     input.programPath = ProgramPath();
+    g_runInput = &input;
     RunWizardStage(input);
     RunInstallSequence(input);
 }

@@ -4,6 +4,9 @@
 
 #include <mmsystem.h>
 
+#include <initializer_list>
+#include <vector>
+
 #include "app/exit.h"
 #include "app/fatal_error.h"
 #include "app/notification_win.h"
@@ -17,6 +20,7 @@
 #include "core/wide_win.h"
 #include "install/install_log_body.h"
 #include "install/progress.h"
+#include "install/side_effects.h"
 #include "setupdata/language.h"
 #include "setupdata/path_variables.h"
 #include "setupdata/settings.h"
@@ -26,6 +30,7 @@
 #include "uninstall/uninstall.h"
 #include "uninstall/uninstall_data.h"
 #include "wizard/installer_window_win.h"
+#include "wizard/message_box_win.h"
 #include "wizard/pages.h"
 #include "core/dotted_version.h"
 
@@ -36,21 +41,71 @@ constexpr int kBitnessMessageRow = 81;
 constexpr int kUnsupportedSystemRow = 61;
 constexpr int kSingleInstallerRow = 91;
 constexpr int kNoDowngradeRow = 106;
+constexpr int kMustUninstallRow = 9;
+constexpr int kRequiredProductRow = 12;
+constexpr int kRequiredProductTooOldRow = 112;
+constexpr int kEarlierVersionCaptionRow = 2;
+constexpr int kEarlierVersionRow = 3;
+constexpr int kSameVersionRow = 4;
+constexpr int kOlderVersionRow = 5;
+constexpr int kNewerVersionRow = 6;
+constexpr int kContinueRow = 7;
+constexpr int kQuestionCaptionRow = 20;
+constexpr int kOldVersionWarningRow = 72;
+constexpr int kGreetingTextRow = 1;
+constexpr int kGreetingCaptionRow = 65;
+constexpr int kWindowTitleRow = 0;
 constexpr uint32_t kRecordEarlierFolderValue = 0x2000;
+constexpr uint32_t kNoStartMenuPageOnRemovable = 0x800;
 
 // The fixed name every installer of this system shares, so that two of them never run together.
 const wchar_t kSingleInstallerMutex[] = L"KestrivalSetupSingleInstaller";
 
+// The stage's messages go through the wizard's message box (centred, buttons in the language);
+// in silent mode it shows nothing.
 void StageMessage(const String &text, UINT icon)
 {
-    if (g_runMode.silent)
-        return;
-    (void)MessageBoxW(InstallerWindow(), AsWide(text), AsWide(LanguageString(kErrorCaptionRow)), MB_OK | icon);
+    (void)ShowMessage(text, LanguageString(kErrorCaptionRow), MB_OK | icon);
+}
+
+// A page declined: the cancellation message (unless automatic mode is on) and the end of the run.
+[[noreturn]] void Cancelled() { AbortInstallation(); }
+
+// Fills each "%s" (or "%ls") of a language row with the next argument; the rest of the row is kept.
+String FillRowWith(const String &row, std::initializer_list<String> arguments)
+{
+    String out;
+    auto next = arguments.begin();
+    const char16_t *text = row.Wide();
+    const int32_t units = row.WideLength();
+    for (int32_t i = 0; i < units; ++i) {
+        if (text[i] == u'%' && i + 1 < units && next != arguments.end()) {
+            const int32_t length = text[i + 1] == u's' ? 1
+                                   : (text[i + 1] == u'l' && i + 2 < units && text[i + 2] == u's') ? 2
+                                                                                                      : 0;
+            if (length) {
+                out.Append(*next++);
+                i += length;
+                continue;
+            }
+        }
+        out.AppendWideChar(text[i]);
+    }
+    return out;
 }
 
 bool QueryVersion(WindowsVersion &v) { return RunningWindowsVersion(v); }
 
 String Ansi(const String &text) { return WideFromCodePage(text, kCodePageAnsi); }
+
+bool IsBlankText(const String &wide)
+{
+    String trimmed = wide;
+    trimmed.TrimWide();
+    return trimmed.Empty();
+}
+
+bool IsBlank8(const String &text) { return IsBlankText(Ansi(text)); }
 
 int CompareVersions(const String &a8, const String &b8)
 {
@@ -77,6 +132,38 @@ void CheckSupportedSystem(const Settings &s)
     StageMessage(String::FormatWide(LanguageString(kUnsupportedSystemRow).Wide(), OperatingSystemName().Wide()),
                  MB_ICONERROR);
     ExitInstaller(1);
+}
+
+// The product named as required must have an uninstall entry of its own (and, when this product
+// goes into the same folder, a folder), in the version asked for or later.
+void CheckRequiredProduct(Settings &s)
+{
+    if (!(s.ProductFlags & ProductFlag::RequiredProduct))
+        return;
+    const bool master = s.InstallFolderSetting.EqualsIgnoreCaseWide(String(u"<master>"));
+    RegistryKey key;
+    String folder, version;
+    const String path = String(kUninstallKeyPath).AppendWide(u"\\").Append(Ansi(s.RequiredProductName));
+    const bool registered = key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ) == ERROR_SUCCESS;
+    if (registered) {
+        (void)key.ReadString(String(u"InstallLocation"), folder);
+        (void)key.ReadString(String(u"DisplayVersion"), version);
+    }
+    folder.TrimWide();
+    if (!registered || (master && folder.Empty())) {
+        if (!g_runMode.automatic)
+            StageMessage(FillRowWith(LanguageString(kRequiredProductRow), {Ansi(s.RequiredProductDisplayName)}),
+                         MB_ICONERROR);
+        ExitInstaller(1);
+    }
+    if (!IsBlank8(s.RequiredProductMinVersion) &&
+        CompareVersions(NarrowInCodePage(version, kCodePageAnsi), s.RequiredProductMinVersion) < 0) {
+        if (!g_runMode.automatic)
+            StageMessage(LanguageString(kRequiredProductTooOldRow), MB_ICONERROR);
+        ExitInstaller(1);
+    }
+    if (master)
+        s.InstallFolder = folder;
 }
 
 void TakeSingleInstallerMutex(const Settings &s)
@@ -125,6 +212,7 @@ String ReadRegistryValuePath(const String &path)
 struct EarlierEntry {
     RegistryKey key;
     String oldVersion8;
+    String oldVersion;   // wide, as registered
 };
 
 void FindEarlierInstallation(Settings &s, PreviousInstallation &previous, EarlierEntry &entry)
@@ -138,6 +226,7 @@ void FindEarlierInstallation(Settings &s, PreviousInstallation &previous, Earlie
         (void)entry.key.ReadString(String(u"DisplayVersion"), version);
         (void)entry.key.ReadString(String(u"SharedFiles"), previous.sharedFiles);
         (void)entry.key.ReadString(String(u"ProductStartMenu"), previous.startMenu);
+        entry.oldVersion = version;
         entry.oldVersion8 = NarrowInCodePage(version, kCodePageAnsi);
         InstallationPathState().oldVersion = version;
         previous.sharedFiles = NarrowInCodePage(previous.sharedFiles, kCodePageAnsi);
@@ -179,10 +268,49 @@ void FolderFromRegistry(Settings &s)
     s.InstallFolder = folder;
 }
 
+// This installer's own command line for the uninstaller's /r: option, its double quotes turned
+// into backquotes so that the whole line stays one quoted value.
+String RestartArgument()
+{
+    String line(FromWide(GetCommandLineW()));
+    String out(u" /r:\"");
+    for (int32_t i = 0; i < line.WideLength(); ++i)
+        out.AppendWideChar(line.Wide()[i] == u'"' ? u'`' : line.Wide()[i]);
+    return out.AppendWide(u"\"");
+}
+
+// An earlier installation that has to go first: the user may start its uninstaller, which starts
+// this installer again when it has finished. Either way this run ends here.
+[[noreturn]] void UninstallEarlierFirst(EarlierEntry &entry)
+{
+    g_runMode.automatic = false;
+    String command;
+    if (entry.key.ReadString(String(u"QuietUninstallString"), command) != ERROR_SUCCESS || IsBlankText(command))
+        (void)entry.key.ReadString(String(u"UninstallString"), command);
+    if (IsBlankText(command)) {
+        StageMessage(LanguageString(kMustUninstallRow), MB_ICONERROR);
+        ExitInstaller(1);
+    }
+    if (ShowMustUninstall() == kPageAccept) {
+        ProgramStart start;
+        start.commandLine = command.Append(RestartArgument());
+        if (!InstallSideEffects().startProgram(start))
+            StageMessage(String(u"Failed to start the uninstaller:\r\n").Append(start.commandLine)
+                             .AppendWide(u"\r\n\r\n").Append(SystemErrorText(GetLastError())),
+                         MB_ICONERROR);
+    }
+    ExitInstaller(1);
+}
+
 void CheckEarlierVersion(const Settings &s, PreviousInstallation &previous, EarlierEntry &entry)
 {
     if (!previous.found)
         return;
+    // a: an earlier version that cannot be upgraded in place is removed first.
+    if ((s.ProductFlags & ProductFlag::UninstallEarlierFirst) &&
+        !(!IsBlank8(s.MinUpgradableVersion) && CompareVersions(entry.oldVersion8, s.MinUpgradableVersion) >= 0))
+        UninstallEarlierFirst(entry);
+    // b.
     String floor;
     (void)entry.key.ReadString(String(u"NoDowngradeBelow"), floor);
     floor.TrimWide();
@@ -192,20 +320,46 @@ void CheckEarlierVersion(const Settings &s, PreviousInstallation &previous, Earl
             StageMessage(String::FormatWide(LanguageString(kNoDowngradeRow).Wide(), floor.Wide()), MB_ICONWARNING);
         ExitInstaller(1);
     }
-    if ((s.ProductFlags & ProductFlag::CompareVersions) && !entry.oldVersion8.Empty() && !s.DisplayVersion.Empty()) {
+    // c: the relation of the two versions, told and asked.
+    int row = kEarlierVersionRow;
+    if ((s.ProductFlags & ProductFlag::CompareVersions) && !IsBlankText(entry.oldVersion) &&
+        !IsBlank8(s.DisplayVersion)) {
         const int relation = CompareVersions(s.DisplayVersion, entry.oldVersion8);
         previous.sameVersion = relation == 0;
         previous.upgrade = relation > 0;
         previous.downgrade = relation < 0;
+        row = relation == 0 ? kSameVersionRow : relation > 0 ? kOlderVersionRow : kNewerVersionRow;
     }
+    if (!g_runMode.automatic && !(s.ProductFlags & ProductFlag::NoEarlierVersionQuestion)) {
+        const String question = FillRowWith(LanguageString(row), {String(u"\r\n"), previous.folder,
+                                                                  String(u"\r\n\r\n"), LanguageString(kContinueRow)});
+        if (!AskYesNo(question, LanguageString(kEarlierVersionCaptionRow)))
+            Cancelled();
+    }
+    // d: a warning about versions too old to be upgraded cleanly.
+    if ((s.ProductFlags & ProductFlag::OldVersionWarning) && !IsBlankText(entry.oldVersion) &&
+        (IsBlank8(s.WarningVersion) || CompareVersions(entry.oldVersion8, s.WarningVersion) < 0) &&
+        !AskYesNo(LanguageString(kOldVersionWarningRow), LanguageString(kQuestionCaptionRow)))
+        ExitInstaller(1);
 }
 
-void EnsureFolder(const Settings &s)
+bool RemovableDrive(const String &folder)
 {
-    if (!CreateFolderPath(s.InstallFolder))
-        FatalErrorFormat(u"Failed to create folder \"%ls\": %ls", s.InstallFolder.Wide(),
-                         SystemErrorText(GetLastError()).Wide());
-    (void)AddUninstallRecord(PathTextFromWide(s.InstallFolder), kUninstallFolder);
+    if (folder.WideLength() < 2 || folder.Wide()[1] != u':')
+        return false;
+    const char16_t root[4] = {folder.Wide()[0], u':', u'\\', 0};
+    const UINT type = GetDriveTypeW(AsWide(root));
+    return type == DRIVE_REMOVABLE || type == DRIVE_CDROM || type == DRIVE_RAMDISK;
+}
+
+// The documents of one kind, each on its own page; declining one cancels the installation.
+void ShowDocuments(const std::vector<String> &documents, bool (*show)(const String &))
+{
+    if (g_runMode.automatic)
+        return;
+    for (const String &document : documents)
+        if (!document.Empty() && !show(document))
+            Cancelled();
 }
 
 } // namespace
@@ -235,32 +389,52 @@ String OperatingSystemName()
 void RunWizardStage(SequenceInput &input)
 {
     Settings &s = *input.settings;
-    // 1: the language page.
+    // 1: the language page; its cancel ends the run without a message.
     if (s.Languages.names.size() != 1 && !g_runMode.automatic && !ShowLanguagePage())
         ExitInstaller(1);
     // 2.
-    if (InstallerWindow())
-        ApplyLanguageCaption(LanguageString(0));
+    ApplyLanguageCaption(LanguageString(kWindowTitleRow));
     // 3 to 5.
     CheckBitness(s);
     CheckSupportedSystem(s);
-    // 7, 8.
+    // 6 to 8.
+    CheckRequiredProduct(s);
     TakeSingleInstallerMutex(s);
     EarlierEntry earlier;
     FindEarlierInstallation(s, input.previous, earlier);
     // 9.
     PlayStartSound(s);
-    // 15, 16 (the questions of 16 are pages of the wizard and come with it).
+    // 10: the greeting; declined, the run ends without a message.
+    if (!g_runMode.automatic && !(s.ProductFlags & ProductFlag::NoGreetingPage) &&
+        !ShowGreetingPage(InstallerWindow(), LanguageString(kGreetingCaptionRow), LanguageString(kGreetingTextRow),
+                          s.DialogVariants[kVariantGreeting]))
+        ExitInstaller(1);
+    // 11: nobody can type a password in silent mode: a protected installer does not run there.
+    if (!s.InstallPassword.Empty() && (g_runMode.silent || !ShowPasswordPage()))
+        Cancelled();
+    // 12, 13.
+    ShowDocuments(s.LicenceDocuments, ShowLicencePage);
+    ShowDocuments(s.ReadmeDocuments, ShowReadmePage);
+    // 15, 16.
     FolderFromRegistry(s);
     CheckEarlierVersion(s, input.previous, earlier);
-    // 17: without the folder page the folder is used as it stands, and created.
-    EnsureFolder(s);
+    // 17: the folder page with its checks (without the page the folder is used as it stands);
+    // the folder is created either way.
+    CopySettingsToPathState(s, InstallationPathState());
+    if (!ChooseInstallFolder(input.previous.found))
+        Cancelled();
+    (void)AddUninstallRecord(PathTextFromWide(s.InstallFolder), kUninstallFolder);
     InstallationPathState().installFolder = s.InstallFolder;
     // 18.
-    if (input.previous.found && !input.previous.startMenu.Empty())
+    if (input.previous.found && !input.previous.startMenu.Empty()) {
         s.ProductStartMenu = input.previous.startMenu;
-    else
+    } else {
         ExpandProductPlaceholders(s.ProductStartMenu);
+        if (!g_runMode.automatic && (s.ProductFlags & ProductFlag::StartMenuPage) &&
+            !((s.ProductFlags2 & kNoStartMenuPageOnRemovable) && RemovableDrive(s.InstallFolder)) &&
+            !ShowStartMenuPage())
+            Cancelled();
+    }
     InstallationPathState().startMenuFolderName = s.ProductStartMenu;
     // 19: the progress page, the second notification, the temporary log.
     if (InstallerWindow())

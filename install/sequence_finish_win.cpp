@@ -128,6 +128,32 @@ String ResolveFinishPath(const InstallRun &run, const String &path)
     return absolute ? expanded : JoinPath(run.settings.InstallFolder, expanded);
 }
 
+// The finish page's offers. The application is the one the product's first shortcut starts (its
+// target and arguments, as the shortcut step makes it); the two files are the first two texts of the
+// setup script's end texts. Each offer exists when its text is not blank.
+void PrepareFinishOffers(InstallRun &run)
+{
+    FinishActions &f = run.input.finish;
+    const std::vector<ShortcutRecord> &shortcuts = run.shortcuts ? *run.shortcuts : run.settings.Shortcuts;
+    f.applicationCommand = String();
+    for (const ShortcutRecord &shortcut : shortcuts) {
+        String target = WideFromCodePage(shortcut.target, kCodePageAnsi);
+        target.TrimWide();
+        if (target.Empty())
+            continue;
+        f.applicationCommand = String(u"\"").Append(target).AppendWide(u"\"");
+        if (!shortcut.arguments.Empty())
+            f.applicationCommand.AppendWide(u" ").Append(shortcut.arguments);
+        break;
+    }
+    f.openFilePath = WideFromCodePage(run.settings.EndTexts[0], kCodePageAnsi).TrimWide();
+    f.secondFilePath = WideFromCodePage(run.settings.EndTexts[1], kCodePageAnsi).TrimWide();
+    InstallLogContext &log = CurrentInstallLogContext();
+    log.finishLaunchApp = !f.applicationCommand.Empty();
+    log.finishOpenFile = !f.openFilePath.Empty();
+    log.finishOpenSecondFile = !f.secondFilePath.Empty();
+}
+
 bool StartCommand(const String &command, const String &folder)
 {
     ProgramStart start;
@@ -165,7 +191,8 @@ void RunFinishActions(InstallRun &run)
     }
     if (f.viewLog) {
         ProgramStart start;
-        start.commandLine = String(u"notepad.exe ").Append(InstallLogPath());
+        // Quoted: an installation folder with a blank would give Notepad two file names.
+        start.commandLine = String(u"notepad.exe \"").Append(InstallLogPath()).AppendWide(u"\"");
         (void)InstallSideEffects().startProgram(start);
     }
     if (f.openSecondFile)
@@ -212,7 +239,8 @@ void FinishInstallation(InstallRun &run)
     SetProgressPage(nullptr);
     if (!run.settings.LaunchOnExit.Empty())
         LogPrintfW(u"Launch on exit: %ls\r\n", WideFromCodePage(run.settings.LaunchOnExit, kCodePageAnsi).Wide());
-    // 35.
+    // 35: the outcome (the finish page among its forms) and the log.
+    PrepareFinishOffers(run);
     FinishInstallLog(FailureSummary(), run.input.previous.found, true);
     // 36 to 39.
     run.restartAnswer = DecideRestart(run);

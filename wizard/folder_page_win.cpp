@@ -106,12 +106,10 @@ INT_PTR CALLBACK FolderProc(HWND page, UINT message, WPARAM wParam, LPARAM lPara
 bool ShowFolderPage()
 {
     PageFrame frame;
-    frame.variant = NormalisedVariant(g_settings.DialogVariants[kVariantFolder]);
     frame.titleRow = kTitleRow;
     frame.textRow = kTextRow;
     // "Next" when the Start-menu page follows, else the folder page is the last before installing.
     frame.acceptRow = (g_settings.ProductFlags & ProductFlag::StartMenuPage) ? kNextButtonRow : kInstallRow;
-    frame.cancelRow = kCancelButtonRow;
     frame.browseRow = kBrowseRow;
-    return RunModalPage(PageTemplateName(u"ChooseDirDlg", frame.variant), FolderProc, &frame) == kPageAccept;
+    return RunWizardPage(u"ChooseDirDlg", kVariantFolder, frame, FolderProc);
 }

@@ -108,10 +108,8 @@ INT_PTR CALLBACK LanguageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
 bool ShowLanguagePage()
 {
     PageFrame frame;
-    frame.variant = NormalisedVariant(g_settings.DialogVariants[kVariantLanguage]);
     frame.titleRow = kTitleRow;
     frame.textRow = kTextRow;
     frame.acceptRow = kNextButtonRow;
-    frame.cancelRow = kCancelButtonRow;
-    return RunModalPage(PageTemplateName(u"LanguageDlg", frame.variant), LanguageProc, &frame) == kPageAccept;
+    return RunWizardPage(u"LanguageDlg", kVariantLanguage, frame, LanguageProc);
 }

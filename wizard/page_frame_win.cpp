@@ -431,6 +431,14 @@ bool CommonPageHandler(HWND page, UINT message, WPARAM wParam, LPARAM lParam, IN
     }
 }
 
+bool RunWizardPage(const char16_t *baseName, int variantSlot, PageFrame &frame, DLGPROC proc)
+{
+    frame.variant = NormalisedVariant(g_settings.DialogVariants[size_t(variantSlot)]);
+    if (frame.cancelRow < 0)
+        frame.cancelRow = kCancelButtonRow;
+    return RunModalPage(PageTemplateName(baseName, frame.variant), proc, &frame) == kPageAccept;
+}
+
 INT_PTR RunModalPage(const String &templateName, DLGPROC proc, PageFrame *frame, HWND owner)
 {
     LoadPictures();

@@ -31,6 +31,10 @@ struct PageFrame {
 // as the WM_INITDIALOG parameter and must call SetUpPage there. Returns the dialog's result, or -1
 // when the template cannot be created at all.
 INT_PTR RunModalPage(const String &templateName, DLGPROC proc, PageFrame *frame, HWND owner = nullptr);
+// The usual wizard page: the template family `baseName` in the layout variant the settings give to
+// the page's `variantSlot`, with the frame's rows (Cancel as on every page unless set). True when
+// the page was accepted.
+bool RunWizardPage(const char16_t *baseName, int variantSlot, PageFrame &frame, DLGPROC proc);
 // The same, modeless: the window, or null.
 HWND CreateModelessPage(const String &templateName, DLGPROC proc, PageFrame *frame, HWND owner = nullptr);
 

@@ -111,11 +111,9 @@ INT_PTR CALLBACK StartMenuProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
 bool ShowStartMenuPage()
 {
     PageFrame frame;
-    frame.variant = NormalisedVariant(g_settings.DialogVariants[kVariantStartMenu]);
     frame.titleRow = kTitleRow;
     frame.textRow = kTextRow;
     frame.acceptRow = kInstallRow;
-    frame.cancelRow = kCancelButtonRow;
     frame.browseRow = kBrowseRow;
-    return RunModalPage(PageTemplateName(u"StartMenuDlg", frame.variant), StartMenuProc, &frame) == kPageAccept;
+    return RunWizardPage(u"StartMenuDlg", kVariantStartMenu, frame, StartMenuProc);
 }

@@ -203,12 +203,14 @@ class Display:
         time.sleep(0.3)
         return found.stdout.split()
 
-    def screenshot(self, name: str) -> Path:
-        """Saves the whole screen as build/artifacts/NAME.png (for a person to look at)."""
-        ARTIFACTS.mkdir(parents=True, exist_ok=True)
-        out = ARTIFACTS / f"{name}.png"
+    def screenshot(self, name: str, window: str = None, folder: Path = None) -> Path:
+        """Saves the whole screen (or one window, by its X id) as build/artifacts/NAME.png (for a
+        person to look at), or in `folder`."""
+        folder = folder or ARTIFACTS
+        folder.mkdir(parents=True, exist_ok=True)
+        out = folder / f"{name}.png"
         env = dict(os.environ, DISPLAY=self.name)
-        subprocess.run(["import", "-window", "root", str(out)], env=env, check=False,
+        subprocess.run(["import", "-window", window or "root", str(out)], env=env, check=False,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
         return out
 
