@@ -55,7 +55,7 @@ INT_PTR CALLBACK GreetingProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         if (greeting.address.Empty() || link.Empty())
             ShowWindow(linkControl, SW_HIDE);
         else
-            SetControlText(page, IDC_GREETING_LINK, GreetingLinkMarkup(link, greeting.address));
+            SetControlText(page, IDC_GREETING_LINK, GreetingLinkMarkup(link));
         SetFocus(GetDlgItem(page, IDC_ACCEPT));
         return FALSE;
     }

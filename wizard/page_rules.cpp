@@ -95,17 +95,21 @@ FinishBoxPlacement PlaceFinishBoxes(int variant, int presentBoxes)
     }
 }
 
-String GreetingLinkMarkup(const String &linkText, const String &address)
+String GreetingLinkMarkup(const String &linkText)
 {
     String out;
     const char16_t *text = linkText.Wide();
     const int32_t units = linkText.WideLength();
     for (int32_t i = 0; i < units; ++i) {
         if (i + 3 <= units && text[i] == u'<' && (text[i + 1] == u'a' || text[i + 1] == u'A') && text[i + 2] == u'>') {
-            out.AppendWide(u"<a href=\"");
-            out.Append(address);
-            out.AppendWide(u"\">");
+            out.AppendWide(u"<a>");
             i += 2;
+            continue;
+        }
+        if (i + 4 <= units && text[i] == u'<' && text[i + 1] == u'/' && (text[i + 2] == u'a' || text[i + 2] == u'A') &&
+            text[i + 3] == u'>') {
+            out.AppendWide(u"</a>");
+            i += 3;
             continue;
         }
         out.AppendWideChar(text[i]);

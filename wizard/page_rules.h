@@ -42,8 +42,11 @@ constexpr int kFinishBoxHeight = 9;
 constexpr int kFinishBoxStep = 14;
 FinishBoxPlacement PlaceFinishBoxes(int variant, int presentBoxes);
 
-// The greeting's link text: "<a>" in `linkText` becomes <a href="address">. Wide texts.
-String GreetingLinkMarkup(const String &linkText, const String &address);
+// The greeting's link text as the link control takes it: the anchor in any case, without attributes.
+// The page opens the address itself when the link is clicked, so the anchor needs no href; and
+// the SysLink control of Wine 8 takes attributes only when its font's break character is a blank,
+// which the dialog font there is not (the markup with href= was drawn as raw text). Wide texts.
+String GreetingLinkMarkup(const String &linkText);
 
 // A document that begins with "{\rtf" (after an optional UTF-8 byte-order mark) is rich text;
 // `start` receives the offset of the "{".

@@ -325,10 +325,14 @@ class Prefix:
         stdout_chunks = []
         reader = threading.Thread(target=read_stderr, daemon=True)
         reader.start()
+
+        def read_stdout():
+            for raw in proc.stdout:
+                stdout_chunks.append(raw)
+
         # stdout is read on a thread of its own: reading it here would wait for the end of the
         # output, and with it for the program, past the time-out.
-        stdout_reader = threading.Thread(target=lambda: stdout_chunks.append(proc.stdout.read()),
-                                         daemon=True)
+        stdout_reader = threading.Thread(target=read_stdout, daemon=True)
         stdout_reader.start()
         try:
             code = proc.wait(timeout=timeout)
@@ -338,8 +342,12 @@ class Prefix:
             raise
         stdout_reader.join(timeout=10)
         reader.join(timeout=10)
-        proc.stdout.close()
-        proc.stderr.close()
+        # A program the run started (the finish page's choices) keeps Wine's copies of the pipes
+        # open until the prefix ends: a pipe still being read is left to its daemon thread, as
+        # closing it would wait for that read.
+        for pipe, thread in ((proc.stdout, stdout_reader), (proc.stderr, reader)):
+            if not thread.is_alive():
+                pipe.close()
         stdout = b"".join(stdout_chunks).decode("utf-8", "replace")
         complete_boxes(boxes, stdout)
         return Result(code, boxes, stdout, "".join(stderr_lines))
