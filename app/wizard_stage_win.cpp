@@ -409,8 +409,8 @@ void RunWizardStage(SequenceInput &input)
         !ShowGreetingPage(InstallerWindow(), LanguageString(kGreetingCaptionRow), LanguageString(kGreetingTextRow),
                           s.DialogVariants[kVariantGreeting]))
         ExitInstaller(1);
-    // 11: nobody can type a password in silent mode: a protected installer does not run there.
-    if (!s.InstallPassword.Empty() && (g_runMode.silent || !ShowPasswordPage()))
+    // 11: in every mode, silent included: a protection that a command-line switch lifts is none.
+    if (!ShowPasswordPage())
         Cancelled();
     // 12, 13.
     ShowDocuments(s.LicenceDocuments, ShowLicencePage);

@@ -43,12 +43,13 @@ class CancelOnEachPage(harness.PrefixTestCase):
         steps = walk_steps(FOLDER, "Cancelled", german=False)
         names = [name for name, _ in steps]
         before = steps[:names.index(page)]
-        driver = PageDriver(self.display, shot_prefix=f"cancel-{page}")
+        driver = PageDriver(self.display)
         errors = []
 
         def run_pages():
             try:
                 drive(driver, before)
+                driver.shot_prefix = "cancel"   # the page cancelled, as it stood
                 driver.page(page, timeout=120)
                 driver.keys("Escape")
             except Exception as e:  # reported below

@@ -15,20 +15,38 @@ import unittest
 
 import harness
 from install_fixture import TRACE_VARIABLE, UNINSTALL_KEY, uninstall_entry
-from wizard_walk import PageDriver, full_walk, walk_product
+from wizard_walk import PASSWORD, PageDriver, full_walk, walk_product
 
 FOLDER = r"C:\Walk Test"
 START_MENU = r"Walk\Tools"
 DEFAULT_FOLDER = r"C:\WalkSample"
+# ProductFlags in silent mode: (word & SILENT_KEEP) | SILENT_SET (setupdata/settings_flags.h).
+SILENT_KEEP = 0xFFF7EDE37FFFFF7F
+SILENT_SET = 0x80030600000
 
 
-def tree(root):
+# The rows of the German language that differ from the built-in English ones: "Uninstall.DAT" keeps
+# the texts of the language chosen, for the uninstaller.
+GERMAN_ROWS = {"Abbrechen": "Cancel", "&Weiter >": "&Next >", "Walk Sample installieren": "Walk Sample Setup"}
+
+
+def tree(root, folder, menu, german=False):
     """Relative path -> bytes (None for folders) of everything under `root`; the log's content
-    differs from run to run (dates) and is left out."""
+    differs from run to run (dates) and is left out, and "Uninstall.DAT" names the run's folder and
+    Start-menu folder, which stand as <folder> and <menu>, and holds the chosen language's texts
+    (`german`: put back in English)."""
     out = {}
     for path in sorted(root.rglob("*")):
         rel = str(path.relative_to(root))
-        out[rel] = None if path.is_dir() or path.name == "Install.log" else path.read_bytes()
+        data = None if path.is_dir() or path.name == "Install.log" else path.read_bytes()
+        if path.name == "Uninstall.DAT":
+            marks = [(folder, "<folder>"), (f"\\{menu}\\", "\\<menu>\\")]
+            if german:
+                marks += list(GERMAN_ROWS.items())
+            for text, mark in marks:
+                for encoding in ("utf-16-le", "cp1252"):
+                    data = data.replace(text.encode(encoding), mark.encode(encoding))
+        out[rel] = data
     return out
 
 
@@ -80,7 +98,7 @@ class InteractiveWalk(harness.PrefixTestCase):
         cls.shots = driver.shots
         cls.trace = cls.trace_file.read_text(encoding="utf-8").splitlines() if cls.trace_file.exists() else []
         cls.entry = uninstall_entry(cls.prefix, "WalkSample")
-        cls.tree = tree(cls.prefix.host_path(FOLDER))
+        cls.tree = tree(cls.prefix.host_path(FOLDER), FOLDER, START_MENU, german=True)
         cls.menu = shortcuts(cls.prefix, START_MENU)
 
     def test_walk_reached_every_page(self):
@@ -104,29 +122,44 @@ class InteractiveWalk(harness.PrefixTestCase):
         # The same installer once more, silently, with no earlier installation in its way.
         key = f"{UNINSTALL_KEY}\\WalkSample"
         self.prefix.wine("reg", "delete", key, "/f", "/reg:32")
-        silent = self.prefix.run(program=self.prefix.host_path(r"C:\setup.exe"), args="/silent")
+        # The password page is the one page a silent run shows: a switch does not lift the protection.
+        driver = PageDriver(self.display)
+        typist = threading.Thread(target=lambda: (driver.page("password"), driver.type(PASSWORD),
+                                                  driver.keys("Return")), daemon=True)
+        typist.start()
+        silent = self.prefix.run(program=self.prefix.host_path(r"C:\setup.exe"), args="/silent",
+                                 display=self.display)
+        typist.join(timeout=30)
         self.assertEqual(silent.code, 1, silent)
         self.assertEqual(silent.box_texts, [])
         silent_entry = uninstall_entry(self.prefix, "WalkSample")
-        silent_tree = tree(self.prefix.host_path(DEFAULT_FOLDER))
+        silent_tree = tree(self.prefix.host_path(DEFAULT_FOLDER), DEFAULT_FOLDER, "Walk Sample")
 
         self.assertEqual(sorted(self.tree), sorted(silent_tree))
-        self.assertEqual(self.tree, silent_tree)
+        for name in self.tree:
+            self.assertEqual(self.tree[name], silent_tree[name], name)
         self.assertIn("walk.exe", self.tree)
         self.assertIn("Uninstall/Install.log", self.tree)
+        # The uninstaller speaks the language chosen on the language page.
+        raw = self.prefix.host_path(FOLDER + r"\Uninstall\Uninstall.DAT").read_bytes()
+        self.assertIn(b"Abbrechen", raw)
 
-        def normalised(entry, folder, menu):
+        def normalised(entry, folder, menu, silent):
             out = {}
             for name, (kind, data) in entry.items():
                 if name == "InstallDate":
                     continue
+                if name == "ProductFlags" and not silent:
+                    # A silent run stores the option word as silent mode forced it: no pages, no
+                    # questions, no windows.
+                    data = str((int(data) & SILENT_KEEP) | SILENT_SET)
                 data = data.replace(folder, "<folder>")
                 if name == "ProductStartMenu":
                     data = data.replace(menu, "<menu>")
                 out[name] = (kind, data)
             return out
-        self.assertEqual(normalised(self.entry, FOLDER, START_MENU),
-                         normalised(silent_entry, DEFAULT_FOLDER, "Walk Sample"))
+        self.assertEqual(normalised(self.entry, FOLDER, START_MENU, silent=False),
+                         normalised(silent_entry, DEFAULT_FOLDER, "Walk Sample", silent=True))
         # The shortcuts are the same, each run's in its own Start-menu folder.
         self.assertEqual(self.menu, shortcuts(self.prefix, "Walk Sample"))
 
