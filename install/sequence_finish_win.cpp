@@ -10,6 +10,7 @@
 #include "core/file_ops_win.h"
 #include "core/file_win.h"
 #include "core/path_text.h"
+#include "core/path_win.h"
 #include "core/system_error.h"
 #include "core/wide_win.h"
 #include "install/install_log.h"
@@ -129,17 +130,21 @@ String ResolveFinishPath(const InstallRun &run, const String &path)
 }
 
 // The finish page's offers. The application is the one the product's first shortcut starts (its
-// target and arguments, as the shortcut step makes it); the two files are the first two texts of the
-// setup script's end texts. Each offer exists when its text is not blank.
+// target and arguments, as the shortcut step makes it; the uninstaller's and the log's shortcuts that
+// the run added are not the product's); the two files are the first two texts of the setup script's
+// end texts. Each offer exists when its text is not blank.
 void PrepareFinishOffers(InstallRun &run)
 {
     FinishActions &f = run.input.finish;
-    const std::vector<ShortcutRecord> &shortcuts = run.shortcuts ? *run.shortcuts : run.settings.Shortcuts;
+    const String uninstaller = JoinPath(run.uninstallDataFolder, PathTextToWide(run.settings.UninstallerFileName));
+    const String log = InstallLogPath();
     f.applicationCommand = String();
-    for (const ShortcutRecord &shortcut : shortcuts) {
+    for (const ShortcutRecord &shortcut : run.shortcuts) {
         String target = WideFromCodePage(shortcut.target, kCodePageAnsi);
         target.TrimWide();
-        if (target.Empty())
+        String expanded = target;
+        ExpandPathVariables(expanded);
+        if (target.Empty() || PathsEqualIgnoringCase(expanded, uninstaller) || PathsEqualIgnoringCase(expanded, log))
             continue;
         f.applicationCommand = String(u"\"").Append(target).AppendWide(u"\"");
         if (!shortcut.arguments.Empty())
@@ -148,10 +153,10 @@ void PrepareFinishOffers(InstallRun &run)
     }
     f.openFilePath = WideFromCodePage(run.settings.EndTexts[0], kCodePageAnsi).TrimWide();
     f.secondFilePath = WideFromCodePage(run.settings.EndTexts[1], kCodePageAnsi).TrimWide();
-    InstallLogContext &log = CurrentInstallLogContext();
-    log.finishLaunchApp = !f.applicationCommand.Empty();
-    log.finishOpenFile = !f.openFilePath.Empty();
-    log.finishOpenSecondFile = !f.secondFilePath.Empty();
+    InstallLogContext &context = CurrentInstallLogContext();
+    context.finishLaunchApp = !f.applicationCommand.Empty();
+    context.finishOpenFile = !f.openFilePath.Empty();
+    context.finishOpenSecondFile = !f.secondFilePath.Empty();
 }
 
 bool StartCommand(const String &command, const String &folder)
