@@ -182,6 +182,41 @@ void RunPage(const std::string &page)
 
 std::string Narrow(const std::wstring &text) { return Utf8(String(FromWide(text.c_str()))); }
 
+// The keyboard view of each dialog once it has settled (its own timers run first): the control
+// with the focus and the Tab order from there, as "keys <caption>: <focus> | <id> <id> ...".
+constexpr UINT_PTR kKeyReportTimer = 0x5157;
+HHOOK g_cbtHook = nullptr;
+
+void CALLBACK ReportKeys(HWND dialog, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(dialog, timer);
+    wchar_t caption[256] = L"";
+    GetWindowTextW(dialog, caption, 256);
+    HWND focus = GetFocus();
+    std::string line = "keys " + Narrow(caption) + ": " +
+                       std::to_string(focus && IsChild(dialog, focus) ? GetDlgCtrlID(focus) : 0) + " |";
+    HWND start = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    HWND item = start;
+    for (int i = 0; item && i < 20; ++i) {
+        line += " " + std::to_string(GetDlgCtrlID(item));
+        item = GetNextDlgTabItem(dialog, item, FALSE);
+        if (item == start)
+            break;
+    }
+    Record(line);
+}
+
+LRESULT CALLBACK WatchDialogs(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        wchar_t className[16] = L"";
+        if (GetClassNameW(window, className, 16) && wcscmp(className, L"#32770") == 0)
+            SetTimer(window, kKeyReportTimer, 800, ReportKeys);
+    }
+    return CallNextHookEx(g_cbtHook, code, wParam, lParam);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
@@ -221,6 +256,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         }
     }
     FillSettings(variant, flags, flags2, folder);
+    g_cbtHook = SetWindowsHookExW(WH_CBT, WatchDialogs, nullptr, GetCurrentThreadId());
     for (const std::string &page : pages)
         RunPage(page);
     Record("chosen folder " + Utf8(g_settings.InstallFolder));
