@@ -32,6 +32,7 @@
 #include "wizard/installer_window_win.h"
 #include "wizard/message_box_win.h"
 #include "wizard/pages.h"
+#include "wizard/programs_to_close_win.h"
 #include "core/dotted_version.h"
 
 
@@ -55,6 +56,8 @@ constexpr int kOldVersionWarningRow = 72;
 constexpr int kGreetingTextRow = 1;
 constexpr int kGreetingCaptionRow = 65;
 constexpr int kWindowTitleRow = 0;
+constexpr int kCloseProgramRow = 99;
+constexpr uint8_t kInstallClosePhase = 1;
 constexpr uint32_t kRecordEarlierFolderValue = 0x2000;
 constexpr uint32_t kNoStartMenuPageOnRemovable = 0x800;
 
@@ -415,6 +418,13 @@ void RunWizardStage(SequenceInput &input)
     // 12, 13.
     ShowDocuments(s.LicenceDocuments, ShowLicencePage);
     ShowDocuments(s.ReadmeDocuments, ShowReadmePage);
+    // 14: the programs whose files the installation replaces are closed first.
+    if (!s.ProgramsToClose.empty()) {
+        ProgramsToCloseQuestion question;
+        question.format = LanguageString(kCloseProgramRow);
+        question.caption = LanguageString(kGreetingCaptionRow);
+        ClosePrograms(s.ProgramsToClose, kInstallClosePhase, question);
+    }
     // 15, 16.
     FolderFromRegistry(s);
     CheckEarlierVersion(s, input.previous, earlier);

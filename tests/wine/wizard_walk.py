@@ -1,6 +1,7 @@
 """Driving a packed installer's wizard under Xvfb with the keyboard: a sample product whose wizard
 shows every page, and a driver that waits for each page by its window title, takes its screenshot
 and presses its keys. Shared by the interactive walk, the cancel table and make demo."""
+import re
 import time
 
 from install_fixture import Product
@@ -75,6 +76,7 @@ class PageDriver:
         self.shot_prefix = shot_prefix
         self.used = set()
         self.shots = []
+        self.screen_width = int(display.size.split("x")[0])
 
     def page(self, name, timeout=90, again=False):
         """The window of page `name`; `again`: the page already seen (after a message box)."""
@@ -82,7 +84,7 @@ class PageDriver:
         end = time.time() + timeout
         while time.time() < end:
             found = self.display.xdotool("search", "--onlyvisible", "--name", f"^{title}$").stdout.split()
-            fresh = [w for w in found if again or w not in self.used]
+            fresh = [w for w in found if (again or w not in self.used) and not self.covers_screen(w)]
             if fresh:
                 window = fresh[-1]
                 self.used.add(window)
@@ -95,6 +97,12 @@ class PageDriver:
                 return window
             time.sleep(0.25)
         raise AssertionError(f"the {name} page ({title!r}) did not appear")
+
+    def covers_screen(self, window):
+        """The installer window behind the pages (it may carry the greeting's caption)."""
+        shell = self.display.xdotool("getwindowgeometry", "--shell", window).stdout
+        width = re.search(r"WIDTH=(\d+)", shell)
+        return bool(width) and int(width.group(1)) >= self.screen_width
 
     def keys(self, *keys):
         for key in keys:
