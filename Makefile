@@ -6,7 +6,7 @@ WIN32 := build/win32
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build host win32 test unit-test wine-test demo bench fuzz fuzz-build clean
+.PHONY: all deps build host win32 test unit-test wine-test demo bench bench-install fuzz fuzz-build clean
 
 all: build
 
@@ -51,6 +51,11 @@ demo: deps
 # Packing and decoding figures beside tar/gzip on the same payload (BENCH_MB, default 64).
 bench: build
 	@tools/bench
+
+# Installation figures: our /silent install beside an NSIS installer and tar -xzf of the same
+# payload (BENCH_INSTALL_MB, default 300, in BENCH_INSTALL_FILES files, default 2,000).
+bench-install: build
+	@tools/bench-install
 
 clean:
 	rm -rf build
