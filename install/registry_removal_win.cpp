@@ -95,20 +95,25 @@ void RemoveProductRegistryKey(const String &productRegistry, RegistryView view)
         DeleteWithEmptyParents(HKEY_USERS, WidePathJoin(hive, subkey), view, 2);
 }
 
+// The values go first and then the keys, the last listed first: a key line comes before the
+// values written into it (and before its subkeys), and an empty key is only empty once they are gone.
 void RemoveRegistryTextEntries(const String &registryText, RegistryView view)
 {
-    for (const RegistryEntry &entry : ParseRegistryEntries(registryText)) {
-        if (entry.kind == RegistryEntryKind::Key) {
-            int backslashes = 0;
-            for (int32_t i = 0; i < entry.keyPath.WideLength(); ++i)
-                backslashes += entry.keyPath.Wide()[i] == u'\\';
-            RegistryPath path;
-            if (backslashes <= 1 || !ParseRegistryPath(entry.keyPath, path) || IsProtectedRegistryKey(path))
-                continue;
-            for (const RegistryTarget &target : RegistryTargets(path))
-                RegistryDeleteIfEmpty(target.root, target.subkey, view);
-        } else if (entry.kind == RegistryEntryKind::Value && RegistryOperationDeletesAtUninstall(entry.operation)) {
+    const std::vector<RegistryEntry> entries = ParseRegistryEntries(registryText);
+    for (const RegistryEntry &entry : entries) {
+        if (entry.kind == RegistryEntryKind::Value && RegistryOperationDeletesAtUninstall(entry.operation))
             DeleteValueAt(entry.keyPath, entry.valueName, view, nullptr);
-        }
+    }
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (entry->kind != RegistryEntryKind::Key)
+            continue;
+        int backslashes = 0;
+        for (int32_t i = 0; i < entry->keyPath.WideLength(); ++i)
+            backslashes += entry->keyPath.Wide()[i] == u'\\';
+        RegistryPath path;
+        if (backslashes <= 1 || !ParseRegistryPath(entry->keyPath, path) || IsProtectedRegistryKey(path))
+            continue;
+        for (const RegistryTarget &target : RegistryTargets(path))
+            RegistryDeleteIfEmpty(target.root, target.subkey, view);
     }
 }

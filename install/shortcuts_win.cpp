@@ -97,6 +97,10 @@ void MakeShortcut(const ShortcutStepInput &in, const ResolvedShortcut &r, const 
     link.workingFolder = NormaliseWorkingFolder(r.workingFolder);
     link.iconPath = r.icon;
     link.showCommand = ShowCommand(r.showFlags);
+    // A folder that the link makes (a chosen folder that does not exist yet, a subfolder of the
+    // name) is the product's and goes at removal; a folder that was there stays.
+    const String folder = WidePathFolder(path);
+    const bool newFolder = GetFileAttributesW(AsWide(folder)) == INVALID_FILE_ATTRIBUTES;
     const HRESULT hr = SaveShellLink(path, link);
     if (FAILED(hr)) {
         if (!r.quiet)
@@ -110,12 +114,11 @@ void MakeShortcut(const ShortcutStepInput &in, const ResolvedShortcut &r, const 
     if (r.permanent)
         return;
     Record(path, kUninstallFile);
-    for (int32_t i = 0; i < r.name.WideLength(); ++i) {
-        if (r.name.Wide()[i] == u'\\') {
-            Record(WidePathFolder(path), kUninstallFolder);
-            break;
-        }
-    }
+    bool subfolder = newFolder;
+    for (int32_t i = 0; i < r.name.WideLength() && !subfolder; ++i)
+        subfolder = r.name.Wide()[i] == u'\\';
+    if (subfolder)
+        Record(folder, kUninstallFolder);
 }
 
 } // namespace

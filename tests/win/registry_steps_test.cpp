@@ -59,6 +59,7 @@ TEST_F(RegistrySteps, InstructionsOfEveryTypeInEveryUserHiveAndTheirRemoval)
     RegistryStepInput in;
     in.productRegistry = W(u"Kestrival Test\\Product");
     in.registryText = W(u"\\HKLM\\Software\\Kestrival Test\\Empty\r\n"
+                        u"\\HKAU\\Software\\Kestrival Test\\Users\r\n"
                         u"\\HKAU\\Software\\Kestrival Test\\Users,Text,1,\"a, b\",3\r\n"
                         u"\\HKLM\\Software\\Kestrival Test\\Values,Expand,2,%SystemRoot%\\x,3\r\n"
                         u"\\HKLM\\Software\\Kestrival Test\\Values,Bytes,3,01 ff 7a,3\r\n"
@@ -104,6 +105,8 @@ TEST_F(RegistrySteps, InstructionsOfEveryTypeInEveryUserHiveAndTheirRemoval)
     RemoveProductRegistryKey(in.productRegistry, RegistryView::Native);
     EXPECT_EQ(ValueType(HKEY_LOCAL_MACHINE, values, u"Bytes", bytes), 0u);
     EXPECT_EQ(ValueType(HKEY_CURRENT_USER, u"Software\\Kestrival Test\\Users", u"Text", bytes), 0u);
+    // A key listed before its values is empty once they are gone, and goes too.
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"Software\\Kestrival Test\\Users"));
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, values, u"Kept"), "stays");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Software\\Kestrival Test\\Empty"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, u"Software\\Kestrival Test\\Product"));

@@ -111,7 +111,17 @@ TEST_F(ShortcutSteps, EveryPlaceReadsBackAndIsRecorded)
     ShortcutRecord loud = quiet;
     loud.quiet = 0;
     loud.name = W(u"Loud");
-    CreateShortcuts(in_, {app, kept, quiet, loud});
+    // A chosen folder that the shortcut makes goes at removal; one that was there stays.
+    ShortcutRecord made;
+    made.target = String("app.exe");
+    made.name = W(u"Made");
+    made.folder = PathTextFromWide(WidePathJoin(install_, W(u"made")));
+    ShortcutRecord existing = made;
+    existing.folder = PathTextFromWide(install_);
+    CreateShortcuts(in_, {app, kept, quiet, loud, made, existing});
+    EXPECT_TRUE(RecordedFolder(WidePathJoin(install_, W(u"made"))));
+    EXPECT_TRUE(Recorded(WidePathJoin(install_, W(u"Made.lnk"))));
+    EXPECT_FALSE(RecordedFolder(install_));
 
     const String programs = WidePathJoin(ShellFolderPath(CSIDL_PROGRAMS), W(u"Kestrival Test"));
     const String startMenuLink = WidePathJoin(programs, W(u"Tools\\Kestrival App.lnk"));

@@ -60,8 +60,10 @@ def base_env(prefix: Path, arch: str = "win64") -> dict:
         "WINEPREFIX": str(prefix),
         "WINEARCH": arch,
         "WINEDEBUG": "-all",
-        # No Mono or Gecko installer dialogs: the tests need neither.
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        # No Mono or Gecko installer dialogs: the tests need neither. No winemenubuilder: it turns
+        # every shortcut a test makes into menu and desktop entries of the host user (under
+        # ~/.config/menus and the home folder, which the prefix's Desktop links to).
+        "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
         "LC_ALL": "C.UTF-8",
         # Wine keeps the Recycle Bin and its menu entries under the XDG data folder: inside the
         # prefix, so that tests never touch the home folder of the user who runs them.
