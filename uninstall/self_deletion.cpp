@@ -38,7 +38,10 @@ String SelfDeletionScriptText(const String &programPath, const String &installFo
     text.Append(program);
     text.AppendWide(u"\" goto Removed\r\nset /a KsAttempts+=1\r\n");
     text.Append(String::FormatWide(u"if %%KsAttempts%% GEQ %d goto Removed\r\n", kSelfDeletionAttempts));
-    text.AppendWide(u"CHOICE /T 1 /D Y >nul\r\ngoto Repeat\r\n:Removed\r\nCHOICE /T 3 /D Y >nul\r\n");
+    // The pauses are echo requests to the loopback address, one second apart: "CHOICE /T" returns
+    // at once where it has no console input to wait on (Wine's console of a hidden process), and
+    // the retries then ran out within moments, before a slow process end had let go of the program.
+    text.AppendWide(u"ping -n 2 127.0.0.1 >nul\r\ngoto Repeat\r\n:Removed\r\nping -n 4 127.0.0.1 >nul\r\n");
 
     String part(subfolder);
     while (WidePathStripTrailingBackslash(part)) {

@@ -40,7 +40,10 @@ def tree(root, folder, menu, german=False):
         rel = str(path.relative_to(root))
         data = None if path.is_dir() or path.name == "Install.log" else path.read_bytes()
         if path.name == "Uninstall.DAT":
-            marks = [(folder, "<folder>"), (f"\\{menu}\\", "\\<menu>\\")]
+            # The Start-menu folder appears inside shortcut paths and, as a folder the shortcut
+            # step made, as a folder record of its own.
+            marks = [(folder, "<folder>"), (f"\\{menu}\\", "\\<menu>\\"),
+                     (f"\\{menu}\r\n", "\\<menu>\r\n")]
             if german:
                 marks += list(GERMAN_ROWS.items())
             for text, mark in marks:
