@@ -5,29 +5,20 @@ keyboard), saving a picture of every page under build/demo/screenshots.
 
 Usage: demo_run.py INSTALLER"""
 import re
-import subprocess
 import sys
 import threading
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "wine"))
-from harness import Display, Prefix, win_path  # noqa: E402
+from harness import Display, Prefix  # noqa: E402
+from prefix_snapshot import snapshot  # noqa: E402
 from wizard_walk import PageDriver, drive  # noqa: E402
 
 SCREENSHOTS = Path(__file__).resolve().parent.parent / "build" / "demo" / "screenshots"
 
 PRODUCT = "Kestrival Greeter"
 ENTRY = rf"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\{PRODUCT}"
-# Keys Wine itself rewrites on every start; they say nothing about the product. The SharedDLLs key
-# is part of every Windows installation (a fresh Wine prefix lacks it until a first installer
-# opens it); its values, the product's shared files, are still compared.
-VOLATILE = re.compile(r"^(Software\\\\Wine|System\\\\CurrentControlSet\\\\Control\\\\(Session Manager\\\\Memory|"
-                      r"DeviceClasses|Class)|Hardware|System\\\\CurrentControlSet\\\\Enum|Software\\\\Microsoft\\\\"
-                      r"Windows\\\\CurrentVersion\\\\(Explorer|Run)|Software\\\\Microsoft\\\\Cryptography|"
-                      r"DynData|.*MountPoints|.*Wow6432Node\\\\Microsoft\\\\Cryptography)", re.I)
-
-
 PATH_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
 
 
@@ -65,23 +56,6 @@ def check_registered(prefix, location):
         print(f"      {what:<24} {found if found is not None else '(missing)'}"
               f"{'' if good else f'   WRONG: expected {wanted}'}")
     return ok
-
-
-def snapshot(prefix):
-    """The prefix's files under drive_c and its registry keys and values, as comparable sets."""
-    subprocess.run(["wineserver", "-w"], env=prefix.env(), check=False)
-    files = {str(p.relative_to(prefix.drive_c)) for p in prefix.drive_c.rglob("*")}
-    registry = set()
-    for hive in ("system.reg", "user.reg"):
-        key = None
-        for line in (prefix.path / hive).read_text(errors="replace").splitlines():
-            if line.startswith("["):
-                key = line[1:line.rfind("]")]
-                if not VOLATILE.match(key) and not key.endswith("\\\\SharedDLLs"):
-                    registry.add(f"{hive[:-4]}: {key}")
-            elif key and line and not line.startswith("#") and not VOLATILE.match(key):
-                registry.add(f"{hive[:-4]}: {key}: {line}")
-    return files, registry
 
 
 def indent(lines, limit=25, sort=True):
