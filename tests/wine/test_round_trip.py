@@ -9,10 +9,12 @@ The 64-bit prefix removes the product through Wine's own client of the list of i
 uninstaller's questions, answered on a virtual screen); the 32-bit prefix removes it through the
 entry's QuietUninstallString with /silent.
 
-Left out: type libraries, drivers and Windows Installer packages (the build makes no type library,
-driver package or MSI database to install), the taskbar pin (Wine has no "taskbarpin" verb) and the
-root shortcut (only on removable targets)."""
+Left out: the taskbar pin (Wine has no "taskbarpin" verb) and the root shortcut (only on removable
+targets). The type library and the Windows Installer package are made in the test with widl and
+wixl (tools/install-deps installs them)."""
+import re
 import shutil
+import subprocess
 import time
 import unittest
 from pathlib import Path
@@ -149,6 +151,22 @@ version = "2.0.0.0"
 to = "bin"
 
 [[files]]
+from = "rttypes.tlb"
+type = "typelib"
+version = "1.0"
+
+[[files]]
+from = "rtdriver.inf"
+type = "driver"
+to = "drivers"
+
+[[files]]
+from = "rtruntime.msi"
+type = "msi"
+msi_ui_level = "none"
+msi_uninstall_list = true
+
+[[files]]
 from = "rtapplet.cpl"
 type = "control-panel"
 display_name = "Round Trip Settings"
@@ -164,7 +182,47 @@ OLD_CLASS = "Other.Document"
 APPLET_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\ControlPanel\NameSpace" \
              r"\{5B0C3F7E-9A21-4D6B-8C3E-1F2A3B4C5D6E}"
 PATH_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+WINDOWS_CONTAINER_KEYS = re.compile(
+    r"^system: Software\\\\(Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\"
+    r"ControlPanel\\\\NameSpace|Classes\\\\Installer\\\\(Products|Features|UpgradeCodes)|"
+    r"Microsoft\\\\Windows\\\\CurrentVersion\\\\Installer\\\\(UpgradeCodes|"
+    r"UserData\\\\S-1-5-18\\\\(Products|Components)))$")
 DESKTOP_FOLDER = r"C:\users\Public\Desktop\Round Trip"
+
+
+# A type library, a driver package and a Windows Installer package, made for the test by the
+# tools of the mingw-w64 and msitools packages (widl, wixl).
+TYPE_LIBRARY_IDL = """
+[uuid(7D1E2A4B-3C5F-4E6A-9B8C-0D1E2F3A4B5C), version(1.0), helpstring("Round Trip Types")]
+library RoundTripTypes
+{
+    typedef [uuid(8E2F3B5C-4D6A-4F7B-8C9D-1E2F3A4B5C6D)] enum RoundTripKind { RoundTripOne = 1 } RoundTripKind;
+}
+"""
+TYPE_LIBRARY_KEY = r"HKCR\TypeLib\{7D1E2A4B-3C5F-4E6A-9B8C-0D1E2F3A4B5C}"
+DRIVER_INF = (b'[Version]\r\nSignature="$Windows NT$"\r\nClass=RoundTrip\r\n'
+              b'ClassGuid={3A4B5C6D-7E8F-4A0B-9C1D-2E3F4A5B6C7D}\r\nProvider=%Tests%\r\n'
+              b'DriverVer=05/01/2024,1.0.0.0\r\n\r\n[Strings]\r\nTests="Kestrival Tests"\r\n')
+MSI_PRODUCT = "{9F3A4B5C-6D7E-4F80-A1B2-C3D4E5F60718}"
+MSI_SOURCE = f"""<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="{MSI_PRODUCT}" Name="Round Trip Runtime" Language="1033" Version="1.0.0"
+           Manufacturer="Kestrival Tests" UpgradeCode="{{0A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F9}}">
+    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
+    <Media Id="1" Cabinet="runtime.cab" EmbedCab="yes"/>
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="ProgramFilesFolder">
+        <Directory Id="INSTALLDIR" Name="Round Trip Runtime">
+          <Component Id="Runtime" Guid="{{1B2C3D4E-5F60-4172-93A4-B5C6D7E8F90A}}">
+            <File Id="RuntimeText" Name="runtime.txt" Source="runtime.txt" KeyPath="yes"/>
+          </Component>
+        </Directory>
+      </Directory>
+    </Directory>
+    <Feature Id="Main" Level="1"><ComponentRef Id="Runtime"/></Feature>
+  </Product>
+</Wix>
+"""
 
 
 def product_files(folder):
@@ -183,6 +241,14 @@ def product_files(folder):
     (folder / "engine.dll").write_bytes((WIN32_BUILD / "versioned-2.0.0.0.dll").read_bytes())
     (folder / "rtapplet.cpl").write_bytes((WIN32_BUILD / "versioned-1.5.0.0.dll").read_bytes())
     (folder / "merge.reg").write_bytes(MERGE)
+    (folder / "rttypes.idl").write_text(TYPE_LIBRARY_IDL)
+    subprocess.run(["i686-w64-mingw32-widl", "-t", "-o", str(folder / "rttypes.tlb"), str(folder / "rttypes.idl")],
+                   check=True)
+    (folder / "rtdriver.inf").write_bytes(DRIVER_INF)
+    (folder / "runtime.txt").write_bytes(b"runtime\r\n")
+    (folder / "rtruntime.wxs").write_text(MSI_SOURCE)
+    subprocess.run(["wixl", "-o", str(folder / "rtruntime.msi"), str(folder / "rtruntime.wxs")], check=True,
+                   cwd=folder)
     shutil.copy(SOURCE_DIR / "examples" / "everything" / "product.ico", folder / "product.ico")
 
 
@@ -266,6 +332,8 @@ class RoundTrip(unittest.TestCase):
             location + r"\links\round trip readme.lnk", location + r"\uninstall\uninstall.exe",
             location + r"\uninstall\uninstall.dat", location + r"\uninstall\install.log",
             self.systemdir.lower()[3:] + r"\rthelper.dll", self.systemdir.lower()[3:] + r"\rtserver.dll",
+            self.systemdir.lower()[3:] + r"\rttypes.tlb", r"windows\inf\rtdriver.inf",
+            location.rsplit("\\", 1)[0] + r"\round trip runtime\runtime.txt",
             r"windows\fonts\roundtrip.ttf",
             r"round trip kept links\kept readme.lnk",
             r"users\public\desktop\round trip\tools\round trip tool.lnk",
@@ -291,6 +359,7 @@ class RoundTrip(unittest.TestCase):
                 (r"HKCU\Software\Kestrival Tests\Round Trip\Merged", "From", "regedit"),
                 (r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts", "Round Trip Mono (TrueType)",
                  "roundtrip.ttf"),
+                (TYPE_LIBRARY_KEY + r"\1.0", None, "Round Trip Types"),
                 (r"HKCR\.rtdoc", None, "RoundTrip.Document"),
                 (r"HKCR\.rtdoc", f"{NAME} Backup", OLD_CLASS),
                 (r"HKCR\RoundTrip.Document\shell\open\command", None,
@@ -304,7 +373,10 @@ class RoundTrip(unittest.TestCase):
         self.assertTrue(any(line.endswith('"Large"=hex(b):ef,cd,ab,89,67,45,23,01') for line in self.installed[1]))
         self.assertIn(self.location + r"\bin", self.path.split(";"))
         self.assertTrue(self.applet)
-        for line in ["Added firewall exception: TCP port 28091", "Added firewall exception: UDP port 28091",
+        for line in ['Installing MSI package "' + self.location + r'\rtruntime.msi"...OK',
+                     'Registering Type Library "' + self.systemdir.replace("syswow64", "system32") + r'\rttypes.tlb"...OK',
+                     "Final driver location: C:\\windows\\inf\\rtdriver.inf",
+                     "Added firewall exception: TCP port 28091", "Added firewall exception: UDP port 28091",
                      f"Added firewall exception: {self.location}\\bin\\tool.exe",
                      'Registering control panel applet "Round Trip Settings"...OK']:
             self.assertIn(line + "\r\n", self.install_log)
@@ -329,10 +401,13 @@ class RoundTrip(unittest.TestCase):
         system = self.systemdir[3:]
         # Kept: the permanent payload file (so its folder stays), the permanent shortcut in its
         # folder, the system file (system files are never removed), the stand-in COM server's
-        # own note of its unregistration, and the registry value written without removal.
+        # own note of its unregistration, and the registry value written without removal. Wine's
+        # own: the Windows Installer's cache folder, which every Windows has, and the precompiled
+        # form of the driver's INF, which Wine's SetupUninstallOEMInf leaves beside the INF it
+        # deletes.
         expected_files = {location, location + r"\kept.txt", "Round Trip Kept Links",
                           r"Round Trip Kept Links\Kept Readme.lnk", system + r"\rthelper.dll",
-                          system + r"\rtserver.dll.log"}
+                          system + r"\rtserver.dll.log", r"windows\Installer", r"windows\inf\rtdriver.pnf"}
         # (setup.exe is the test's own copy of the installer.)
         self.assertEqual({f.lower().replace("/", "\\") for f in files_after - files_before},
                          {f.lower() for f in expected_files | {"setup.exe"}})
@@ -343,13 +418,13 @@ class RoundTrip(unittest.TestCase):
         added = {line for line in registry_after - registry_before}
         removed = {line for line in registry_before - registry_after}
         self.assertEqual(removed, set())
-        # Kept: the value written without removal, with its key. The applet's key went; its parent,
-        # the Control Panel's NameSpace key that every Windows has (a fresh Wine prefix lacks it in
-        # the 32-bit view), stays.
+        # Kept: the value written without removal, with its key. The applet's key and the Windows
+        # Installer's records of the package went; the empty keys that hold such records, which
+        # every Windows has (a fresh Wine prefix makes them on first use), stay.
         kept = {line for line in added if "Kestrival Round Trip Kept" in line}
         self.assertEqual(len(kept), 2, kept)
         self.assertTrue(any(line.endswith('"Note"="kept"') for line in kept), kept)
-        self.assertEqual({line for line in added - kept if not line.endswith(r"\\ControlPanel\\NameSpace")}, set())
+        self.assertEqual({line for line in added - kept if not WINDOWS_CONTAINER_KEYS.match(line)}, set())
         self.assertFalse(self.prefix.key_exists(APPLET_KEY))
 
 
