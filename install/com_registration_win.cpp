@@ -5,12 +5,11 @@
 #include "core/com_server_win.h"
 #include "core/system_error_win.h"
 #include "core/system_library_win.h"
+#include "core/wide_win.h"
 #include "install/file_step_log.h"
 #include "install/files_win.h"
 
 namespace {
-
-const wchar_t *W(const String &s) { return reinterpret_cast<const wchar_t *>(s.Wide()); }
 
 struct ComRun {
     const String *path;
@@ -44,9 +43,9 @@ void RegisterTypeLibrary(void *context)
         return;
     }
     ITypeLib *library = nullptr;
-    run.result = load(W(*run.path), &library);
+    run.result = load(AsWide(*run.path), &library);
     if (SUCCEEDED(run.result)) {
-        run.result = registerLibrary(library, W(*run.path), nullptr);
+        run.result = registerLibrary(library, AsWide(*run.path), nullptr);
         library->Release();
     }
 }

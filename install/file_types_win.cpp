@@ -8,6 +8,7 @@
 #include "core/registry_win.h"
 #include "core/system_error_win.h"
 #include "core/system_library_win.h"
+#include "core/wide_win.h"
 #include "install/file_step_log.h"
 #include "install/files_win.h"
 #include "setupdata/corruption.h"
@@ -24,7 +25,6 @@ constexpr unsigned kMsiMissing = 120;        // no library or no function: ERROR
 constexpr unsigned kMsiCrashed = 0x8000FFFF;
 constexpr int kMsiSilentLevel = 2;           // INSTALLUILEVEL_NONE
 
-const wchar_t *W(const String &s) { return reinterpret_cast<const wchar_t *>(s.Wide()); }
 
 String Utf8ToWide(const String &utf8)
 {
@@ -45,7 +45,7 @@ void InstallFont(FileStepInput &input, FileStepLists &lists, const FileRecord &r
     if (stored != ERROR_SUCCESS)
         StepLogWide(input, String::FormatWide(u"Failed to register font \"%ls\": %ls\r\n", destination.Wide(),
                                               SystemErrorText(DWORD(stored)).Wide()));
-    if (AddFontResourceW(W(destination)) == 0)
+    if (AddFontResourceW(AsWide(destination)) == 0)
         StepLogWide(input, String::FormatWide(u"Failed to load font \"%ls\".\r\n", destination.Wide()));
     lists.fontsChanged = true;
 }
@@ -68,7 +68,7 @@ void RunMsi(void *context)
         return;
     }
     setUi(run.level, nullptr);
-    run.result = install(W(*run.path), L"REBOOT=R");
+    run.result = install(AsWide(*run.path), L"REBOOT=R");
 }
 
 void InstallMsiPackage(FileStepInput &input, FileStepLists &lists, const FileRecord &record,

@@ -8,6 +8,7 @@
 #include "core/path_parts.h"
 #include "core/restart_ops_win.h"
 #include "core/system_error_win.h"
+#include "core/wide_win.h"
 #include "setupdata/checksum.h"
 #include "setupdata/corruption.h"
 #include "setupdata/language.h"
@@ -18,7 +19,6 @@ constexpr int kWriteFailedRow = 31;
 constexpr DWORD kStuckAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 constexpr int32_t kReadBackPiece = 1 << 20;
 
-const wchar_t *W(const String &s) { return reinterpret_cast<const wchar_t *>(s.Wide()); }
 
 void Failure(FileStepInput &input, const String &wide)
 {
@@ -79,7 +79,7 @@ bool Attempt(const FileWriteRequest &request, bool verify, bool &verifyFailed, b
             error = GetLastError();
             return false;
         }
-        if (!MoveFileExW(W(request.tempFile), W(request.path), MOVEFILE_REPLACE_EXISTING)) {
+        if (!MoveFileExW(AsWide(request.tempFile), AsWide(request.path), MOVEFILE_REPLACE_EXISTING)) {
             error = GetLastError();
             return false;
         }
@@ -129,7 +129,7 @@ bool RegisterForRestart(const FileWriteRequest &request, FileStepInput &input, D
     if (!allowed) {
         Failure(input, message.AppendWide(u"\r\n\r\n"));
         if (!request.tempFile.Empty())
-            DeleteFileW(W(request.tempFile));
+            DeleteFileW(AsWide(request.tempFile));
         return false;
     }
 
@@ -140,7 +140,7 @@ bool RegisterForRestart(const FileWriteRequest &request, FileStepInput &input, D
         if (code != 0) {
             const String why = SystemErrorText(GetLastError());
             if (!temp.Empty())
-                DeleteFileW(W(temp));
+                DeleteFileW(AsWide(temp));
             Failure(input, message.AppendWide(u"\r\n\r\n"));
             Failure(input, String::FormatWide(u"Failed to register '%ls' for replacement because no temporary "
                                               u"file could be created.\r\n%ls\r\n\r\n",
@@ -150,7 +150,7 @@ bool RegisterForRestart(const FileWriteRequest &request, FileStepInput &input, D
     }
     // The session manager moves the file at boot; attributes a read-only copy would carry over are
     // cleared, and the record's time stamp travels with it.
-    SetFileAttributesW(W(temp), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(AsWide(temp), FILE_ATTRIBUTE_NORMAL);
     if (HasDateAndTime(request.time))
         SetFileTimes(temp, request.time);
     if (!RegisterReplacementAtRestart(temp, request.path)) {
@@ -159,7 +159,7 @@ bool RegisterForRestart(const FileWriteRequest &request, FileStepInput &input, D
         Failure(input, String::FormatWide(u"Failed to register '%ls' for replacement with temporary file "
                                           u"'%ls'\r\n%ls\r\n\r\n",
                                           request.path.Wide(), temp.Wide(), why.Wide()));
-        DeleteFileW(W(temp));
+        DeleteFileW(AsWide(temp));
         return false;
     }
     *input.productFlags |= FileStepFlag::RestartNeeded;
@@ -174,7 +174,7 @@ bool RegisterForRestart(const FileWriteRequest &request, FileStepInput &input, D
 
 bool SetFileTimes(const String &path, const DateTime &t)
 {
-    HANDLE handle = CreateFileW(W(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE handle = CreateFileW(AsWide(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
@@ -188,7 +188,7 @@ bool ReadLastWriteTime(const String &path, DateTime &t)
     WIN32_FILE_ATTRIBUTE_DATA data;
     FILETIME local;
     SYSTEMTIME st;
-    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(AsWide(path), GetFileExInfoStandard, &data) ||
         !FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) || !FileTimeToSystemTime(&local, &st))
         return false;
     t = DateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
@@ -197,11 +197,11 @@ bool ReadLastWriteTime(const String &path, DateTime &t)
 
 bool ApplyRecordAttributes(const String &path, int32_t attributes)
 {
-    const DWORD now = GetFileAttributesW(W(path));
+    const DWORD now = GetFileAttributesW(AsWide(path));
     if (now == INVALID_FILE_ATTRIBUTES)
         return false;
     const DWORD wanted = (now & ~kRecordAttributeMask) | (DWORD(attributes) & kRecordAttributeMask);
-    return wanted == now || SetFileAttributesW(W(path), wanted) != 0;
+    return wanted == now || SetFileAttributesW(AsWide(path), wanted) != 0;
 }
 
 String CreateTemporaryFileIn(const String &folder)
@@ -211,7 +211,7 @@ String CreateTemporaryFileIn(const String &folder)
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
         const unsigned stamp = (GetTickCount() + attempt * 7919u) & 0xFFFFFu;
         const String path = WidePathJoin(folder, String::FormatWide(u"~ks%05X.tmp", stamp));
-        HANDLE handle = CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE handle = CreateFileW(AsWide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             CloseHandle(handle);
             return path;
@@ -242,16 +242,16 @@ bool WriteInstalledFile(const FileWriteRequest &request, FileStepInput &input, b
             Failure(input, String::FormatWide(u"%ls %ls\r\n%ls\r\n\r\n", LanguageString(kWriteFailedRow).Wide(),
                                               request.path.Wide(), SystemErrorText(error).Wide()));
             if (!request.tempFile.Empty())
-                DeleteFileW(W(request.tempFile));
+                DeleteFileW(AsWide(request.tempFile));
             return false;
         }
         if (attempt == 1 && !verifyFailed) {
             if (error == ERROR_PATH_NOT_FOUND)
                 CreateFolderPath(WidePathFolder(request.path));
             if (*input.productFlags & FileStepFlag::ClearAttributesOnFailure) {
-                const DWORD now = GetFileAttributesW(W(request.path));
+                const DWORD now = GetFileAttributesW(AsWide(request.path));
                 if (now != INVALID_FILE_ATTRIBUTES)
-                    SetFileAttributesW(W(request.path), now & ~kStuckAttributes);
+                    SetFileAttributesW(AsWide(request.path), now & ~kStuckAttributes);
             }
         }
         Sleep(kWriteAttemptPause);

@@ -11,6 +11,7 @@
 #include "core/system_error_win.h"
 #include "core/version_info_win.h"
 #include "core/version_resource.h"
+#include "core/wide_win.h"
 #include "install/file_replace.h"
 #include "install/file_step_log.h"
 #include "install/file_types_win.h"
@@ -30,7 +31,6 @@ constexpr int kFilesPositionSpan = 62;
 constexpr int kNeutralStatusRow = 54;
 constexpr int kFolderFailedRow = 25;
 
-const wchar_t *W(const String &s) { return reinterpret_cast<const wchar_t *>(s.Wide()); }
 
 bool HasDefaultDestination(int32_t type)
 {
@@ -93,7 +93,7 @@ String Destination(const FileStepInput &input, const FileRecord &record, const S
 ExistingFile ProbeExisting(const String &path, int32_t type)
 {
     ExistingFile existing;
-    const DWORD attributes = GetFileAttributesW(W(path));
+    const DWORD attributes = GetFileAttributesW(AsWide(path));
     existing.exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (!existing.exists)
         return existing;
@@ -118,7 +118,7 @@ bool PrepareFolder(const FileStepInput &input, const FileRecord &record, const S
         return true;
     if (!CreateFolderPath(folder)) {
         const DWORD error = GetLastError();
-        const DWORD attributes = GetFileAttributesW(W(folder));
+        const DWORD attributes = GetFileAttributesW(AsWide(folder));
         const String reason = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)
                                   ? String(u"Cannot create directory because there is a file with the same name.")
                                   : SystemErrorText(error);

@@ -6,6 +6,7 @@
 #include "core/file_win.h"
 #include "core/path_parts.h"
 #include "core/system_error_win.h"
+#include "core/wide_win.h"
 #include "install/file_step_log.h"
 #include "setupdata/checksum.h"
 #include "setupdata/corruption.h"
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int kWriteFailedRow = 31;
 
-const wchar_t *W(const String &s) { return reinterpret_cast<const wchar_t *>(s.Wide()); }
 
 // The temporary file being filled: removed when corruption ends the run while it is open, so that
 // a damaged installer leaves nothing half-written behind.
@@ -24,7 +24,7 @@ String g_streamingFile;
 void RemoveStreamingFile(const char *)
 {
     if (!g_streamingFile.Empty())
-        DeleteFileW(W(g_streamingFile));
+        DeleteFileW(AsWide(g_streamingFile));
 }
 
 class StreamingFileGuard {
@@ -76,7 +76,7 @@ bool StreamContentBeside(FileStepInput &input, FileRecordStream &stream, int32_t
     if (temp.Empty() || file.Open(temp, FileCreation::CreateAlways, FileWriteAccess | FileNoSharingRetry) != 0) {
         const DWORD error = GetLastError();
         if (!temp.Empty())
-            DeleteFileW(W(temp));
+            DeleteFileW(AsWide(temp));
         DrainStreamedContent(stream, size);
         StepFailure(input, String::FormatWide(u"%ls %ls\r\n%ls\r\n\r\n", LanguageString(kWriteFailedRow).Wide(),
                                               request.path.Wide(), SystemErrorText(error).Wide()));
@@ -89,12 +89,12 @@ bool StreamContentBeside(FileStepInput &input, FileRecordStream &stream, int32_t
     const String writeError = file.ErrorText();
     file.Close();
     if (!matched) {
-        DeleteFileW(W(temp));
+        DeleteFileW(AsWide(temp));
         ReportCorruption(kCorruptionContentChecksum);
     }
     if (!written) {
         // The disk refused the bytes (full, or a quota): reported like a failed write.
-        DeleteFileW(W(temp));
+        DeleteFileW(AsWide(temp));
         StepFailure(input, String::FormatWide(u"%ls %ls\r\n%ls\r\n\r\n", LanguageString(kWriteFailedRow).Wide(),
                                               request.path.Wide(), writeError.Wide()));
         return false;

@@ -8,6 +8,7 @@
 #include "core/restart_ops_win.h"
 #include "core/system_error_win.h"
 #include "core/version_info_win.h"
+#include "core/wide_win.h"
 #include "install/install_log.h"
 #include "setupdata/corruption.h"
 #include "setupdata/path_variables.h"
@@ -17,12 +18,11 @@ namespace {
 
 constexpr int kCorruptVersionValue = 65;
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 bool FileSize(const String &path, uint64_t &size)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(W(path), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(AsWide(path), GetFileExInfoStandard, &data))
         return false;
     size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     return true;
@@ -30,12 +30,12 @@ bool FileSize(const String &path, uint64_t &size)
 
 bool ClearProtectiveAttributes(const String &path)
 {
-    const DWORD attributes = GetFileAttributesW(W(path));
+    const DWORD attributes = GetFileAttributesW(AsWide(path));
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
     const DWORD cleared = attributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     // A failure here shows up as the deletion's own failure, which is reported.
-    return cleared == attributes || SetFileAttributesW(W(path), cleared);
+    return cleared == attributes || SetFileAttributesW(AsWide(path), cleared);
 }
 
 } // namespace
@@ -73,7 +73,7 @@ bool RunConditionalDeletions(bool installMode, const std::vector<FileDeletion> &
             bool deleted = false;
             DWORD error = ERROR_SUCCESS;
             if (!(record.flags & kDeleteAtRestart)) {
-                deleted = DeleteFileW(W(file)) != 0;
+                deleted = DeleteFileW(AsWide(file)) != 0;
                 error = deleted ? ERROR_SUCCESS : GetLastError();
             }
             logged = true;

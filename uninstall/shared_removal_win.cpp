@@ -11,6 +11,7 @@
 #include "core/file_ops_win.h"
 #include "core/path_parts.h"
 #include "core/path_text.h"
+#include "core/wide_win.h"
 #include "setupdata/language.h"
 #include "setupdata/path_variables.h"
 #include "uninstall/removal_lists.h"
@@ -25,7 +26,6 @@ constexpr char16_t kFontsKey[] = u"Software\\Microsoft\\Windows NT\\CurrentVersi
 constexpr char16_t kProductFontsValue[] = u"ProductFonts";
 constexpr char16_t kSharedFilesValue[] = u"SharedFiles";
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
 String Formatted(const String &format, const String &argument)
 {
@@ -49,7 +49,7 @@ void UnregisterTypeLibrary(const String &path)
     const auto load = GetSystemFunctionAs<Load>(L"oleaut32.dll", "LoadTypeLibEx");
     const auto unregister = GetSystemFunctionAs<Unregister>(L"oleaut32.dll", "UnRegisterTypeLib");
     ITypeLib *library = nullptr;
-    if (!load || !unregister || FAILED(load(W(path), REGKIND_NONE, &library)) || library == nullptr)
+    if (!load || !unregister || FAILED(load(AsWide(path), REGKIND_NONE, &library)) || library == nullptr)
         return;
     TLIBATTR *attributes = nullptr;
     if (SUCCEEDED(library->GetLibAttr(&attributes)) && attributes != nullptr) {
@@ -75,7 +75,7 @@ void Unregister(const SharedFileEntry &entry, const String &path)
     if (guarded.crashed) {
         // The crash left the server loaded in this process, and a loaded library's file cannot be
         // deleted. Its own detach code may crash as well: guarded too.
-        if (HMODULE loaded = GetModuleHandleW(W(path)))
+        if (HMODULE loaded = GetModuleHandleW(AsWide(path)))
             RunGuardedCall([loaded] { FreeLibrary(loaded); });
     }
     MSG message;
@@ -110,7 +110,7 @@ void RemoveProductFonts(UninstallContext &context)
             fonts.DeleteValue(name);   // a missing value counts as deleted
         const String file = PathTextToWide(font.file);
         const String fileName = WidePathFileName(file);
-        RemoveFontResourceW(W(fileName));
+        RemoveFontResourceW(AsWide(fileName));
         RemoveFile(WidePathJoin(fontFolder, fileName), 0);
         removed = true;
     }
@@ -143,7 +143,7 @@ void ReleaseSharedFiles(UninstallContext &context, const String &sharedFiles)
         if (!gone || entry.keepFile)
             continue;
         Unregister(entry, path);
-        if (GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesW(AsWide(path)) == INVALID_FILE_ATTRIBUTES)
             continue;
         if (!context.automatic && context.HasFlag(UninstallFlag::AskBeforeSharedFiles) &&
             !AskUninstallQuestion(context, Formatted(LanguageString(UninstallText::SharedFileQuestion), path),

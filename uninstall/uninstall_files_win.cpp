@@ -9,6 +9,7 @@
 #include "core/path_parts.h"
 #include "core/path_text.h"
 #include "core/path_win.h"
+#include "core/wide_win.h"
 #include "install/progress.h"
 #include "setupdata/language.h"
 #include "setupdata/path_variables.h"
@@ -21,13 +22,12 @@ namespace {
 constexpr int kMaxFolderClimb = 50;
 constexpr int kMaxStartMenuLevels = 20;
 
-const wchar_t *W(const String &text) { return reinterpret_cast<const wchar_t *>(text.Wide()); }
 
-bool Exists(const String &path) { return GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const String &path) { return GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES; }
 
 bool IsFolder(const String &path)
 {
-    const DWORD attributes = GetFileAttributesW(W(path));
+    const DWORD attributes = GetFileAttributesW(AsWide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
