@@ -274,7 +274,6 @@ class RoundTrip(unittest.TestCase):
         cls.reg_add(rf"HKCR\{OLD_CLASS}\shell\open\command", None, r'"C:\windows\notepad.exe" "%1"')
         cls.before = snapshot(cls.prefix)
         cls.result, _ = run_installer(cls.prefix, installer, trace=False)
-        # The product at work: it writes a log file that the conditional deletion removes again.
         cls.location = uninstall_entry(cls.prefix, KEY).get("InstallLocation", ("", ""))[1]
         cls.installed = snapshot(cls.prefix)
         cls.install_log = "\r\n".join(read_lines(cls.host(r"Uninstall\Install.log")))
@@ -283,6 +282,7 @@ class RoundTrip(unittest.TestCase):
         cls.applet = cls.prefix.key_exists(APPLET_KEY, view64=False)
         ini = cls.prefix.host_path(DESKTOP_FOLDER + r"\desktop.ini").read_bytes()
         cls.desktop_ini = ini.decode("utf-16") if ini[:2] == b"\xff\xfe" else ini.decode("cp1252")
+        # The product at work: it writes a log file that the conditional deletion removes again.
         cls.host(r"bin\tool.log").write_bytes(b"written by the product\r\n")
         cls.systemdir = r"C:\windows\syswow64" if cls.ARCH == "win64" else r"C:\windows\system32"
         cls.removal = cls.remove()
@@ -326,13 +326,14 @@ class RoundTrip(unittest.TestCase):
         self.assertNotIn("*** FAILURE SUMMARY ***", self.install_log)
         new_files = {f.lower().replace("/", "\\") for f in self.installed[0] - self.before[0]}
         location = self.location.lower()[3:]
+        system = self.systemdir.lower()[3:]
         expected = [
             location + r"\bin\tool.exe", location + r"\docs\readme.txt", location + r"\kept.txt",
             location + r"\agent.exe", location + r"\bin\engine.dll", location + r"\rtapplet.cpl",
             location + r"\links\round trip readme.lnk", location + r"\uninstall\uninstall.exe",
             location + r"\uninstall\uninstall.dat", location + r"\uninstall\install.log",
-            self.systemdir.lower()[3:] + r"\rthelper.dll", self.systemdir.lower()[3:] + r"\rtserver.dll",
-            self.systemdir.lower()[3:] + r"\rttypes.tlb", r"windows\inf\rtdriver.inf",
+            system + r"\rthelper.dll", system + r"\rtserver.dll", system + r"\rttypes.tlb",
+            r"windows\inf\rtdriver.inf",
             location.rsplit("\\", 1)[0] + r"\round trip runtime\runtime.txt",
             r"windows\fonts\roundtrip.ttf",
             r"round trip kept links\kept readme.lnk",
