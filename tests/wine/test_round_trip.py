@@ -25,9 +25,9 @@ from prefix_snapshot import snapshot
 
 NAME = "Round Trip"
 KEY = "RoundTrip"
-# Wine's own Courier under a family name of its own: Wine skips a font resource whose family it
-# already has (the system's fonts come through fontconfig), and the test wants a font that loads.
-WINE_FONT = "/usr/share/wine/fonts/courier.ttf"
+# Wine's own Tahoma (an outline font) under a family name of its own: Wine skips a font resource
+# whose family it already has, and the test wants a font that loads.
+WINE_FONT = "/usr/share/wine/fonts/tahoma.ttf"
 
 PROJECT = r'''
 [product]
@@ -233,7 +233,7 @@ def product_files(folder):
     (folder / "kept.txt").write_bytes(b"kept at removal\r\n")
     (folder / "shared.dat").write_bytes(b"shared\r\n")
     font = Path(WINE_FONT).read_bytes()
-    font = font.replace(b"Courier", b"Kestrel").replace("Courier".encode("utf-16-be"), "Kestrel".encode("utf-16-be"))
+    font = font.replace(b"Tahoma", b"Kestra").replace("Tahoma".encode("utf-16-be"), "Kestra".encode("utf-16-be"))
     (folder / "roundtrip.ttf").write_bytes(font)
     (folder / "agent.exe").write_bytes((WIN32_BUILD / "hold_file.exe").read_bytes())
     (folder / "rthelper.dll").write_bytes((WIN32_BUILD / "versioned-1.5.0.0.dll").read_bytes())
@@ -324,6 +324,7 @@ class RoundTrip(unittest.TestCase):
     def test_installation_made_every_effect(self):
         self.assertEqual((self.result.code, self.result.box_texts), (1, []))
         self.assertNotIn("*** FAILURE SUMMARY ***", self.install_log)
+        self.assertNotIn("Failed", self.install_log)
         new_files = {f.lower().replace("/", "\\") for f in self.installed[0] - self.before[0]}
         location = self.location.lower()[3:]
         system = self.systemdir.lower()[3:]
